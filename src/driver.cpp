@@ -1,0 +1,103 @@
+// driver.cpp — the program's entry sequence: command line, temporary command
+// file, the interpreter passes and every computation, check and output pass in
+// their fixed order.
+#include "driver.h"
+
+#include "catalog.h"
+#include "cmdin.h"
+#include "config.h"
+#include "defaults.h"
+#include "gain.h"
+#include "pfir.h"
+#include "preconfig.h"
+#include "records.h"
+#include "sanity.h"
+#include "setregs.h"
+#include "strtab.h"
+#include "writeit.h"
+
+const char* const kRevision = "revWorking";
+const char* const kBuildDate = "Feb 14 2005";
+const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
+
+FilePtr f_tmpCmdW;
+
+namespace {
+
+const char* const kModule = "driver";
+
+int usage() {
+  std::fputs("Usage: cmd7420 controlfile\n", stderr);
+  std::fprintf(stderr, " Version: %s, %s\n", kRevision, kBuildDate);
+  return 2;
+}
+
+// Everything after the first interpreter pass, when that pass succeeded.
+int compute_and_write(const std::string& name, int* over_ride) {
+  mymsgfun(strfmt("cmd7420 - %s, %s\n", kRevision, kBuildDate));
+  preconfig();
+  ck_mandatory();
+  config();
+  sanity();
+  for (int c = 0; c < kNumChannels; ++c) pfir_analysis(c);
+  calc_power();
+  if (*over_ride && cmdin(name, over_ride) != 0) return 1;
+  setregs();
+  writeall();
+  close_outputs();
+  return exit_status;
+}
+
+}  // namespace
+
+void init() {
+  close_outputs();
+  f_tmpCmdW.reset();
+  reset_records();
+  reset_strtab();
+  exit_status = 0;
+  err = 0;
+  initstrtab();
+  for (CHAN& c : chan) c.ncoefs = -1;
+}
+
+std::string output_path(const std::string& firstname, const char* lastname) {
+  // Only the file-name part is cut, so that "./cfg/rx.txt" gives
+  // "./cfg/rx.anl" rather than a hidden ".anl".
+  size_t slash = firstname.rfind('/');
+  size_t base = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = firstname.find('.', base);
+  std::string cut = firstname.substr(0, dot);
+  return cut + "." + lastname;
+}
+
+std::FILE* myopen(const std::string& firstname, const char* lastname) {
+  std::string path = output_path(firstname, lastname);
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  if (!f) {
+    std::fprintf(stderr, "Couldn't open %s\n", path.c_str());
+    end_program(1);
+  }
+  if (std::string(lastname) == "h") {
+    std::string cut = path.substr(0, path.size() - 2);
+    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
+                 cut.c_str());
+  }
+  return f;
+}
+
+int run_program(int argc, char** argv) {
+  if (argc != 2) return usage();
+  const std::string name = argv[1];
+  init();
+  int over_ride = 0;
+  f_tmpCmdW.reset(std::fopen(kTmpCmdFile, "w"));
+  if (!f_tmpCmdW) {
+    myerrfun("Could not open temporary command file for writing", kModule, 1);
+    return 1;
+  }
+  createTmpCmdFile(name);
+  f_tmpCmdW.reset();
+  if (cmdin(name, &over_ride) == 1) return 1;
+  return compute_and_write(name, &over_ride);
+}

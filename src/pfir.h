@@ -1,0 +1,3 @@
+// pfir.h — the per-channel PFIR analysis report.
+#pragma once
+void pfir_analysis(int ch);

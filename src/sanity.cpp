@@ -1,0 +1,4 @@
+// sanity.cpp — cross-checks of the finished configuration.
+#include "sanity.h"
+
+void sanity() {}

@@ -1,0 +1,3 @@
+// sanity.h — cross-checks of the finished configuration.
+#pragma once
+void sanity();

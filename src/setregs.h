@@ -1,0 +1,3 @@
+// setregs.h — packing of every variable into the paged register image.
+#pragma once
+void setregs();

@@ -1,0 +1,33 @@
+// test_util.h — shared helpers for unit tests: a fresh program state and
+// reading back what the diagnostics wrote into an output file.
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "diag.h"
+#include "driver.h"
+#include "records.h"
+
+// Opens an anonymous output file for `bit` and marks it open in printout.
+inline void open_test_output(int bit) {
+  output_file(bit).reset(std::tmpfile());
+  g.printout |= bit;
+}
+
+// Everything written so far to the output file of `bit`.
+inline std::string output_text(int bit) {
+  std::FILE* f = output_file(bit).get();
+  if (!f) return "";
+  std::fflush(f);
+  long end = std::ftell(f);
+  std::rewind(f);
+  std::string text(static_cast<size_t>(end), '\0');
+  size_t n = std::fread(&text[0], 1, text.size(), f);
+  text.resize(n);
+  std::fseek(f, 0, SEEK_END);
+  return text;
+}
+
+// Declares both pairs' directions as the mode commands do and applies the
+// defaults (1 transmit, 2 receive).
+void declare_modes(int mode_ab, int mode_cd);
