@@ -5,3 +5,4 @@ int err = 0;
 
 int createTmpCmdFile(const std::string&) { return 0; }
 int cmdin(const std::string&, int*) { return err; }
+void reset_cmdin() { err = 0; }

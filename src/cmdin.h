@@ -6,3 +6,6 @@ extern int err;  // the interpreter's input-error flag
 
 int createTmpCmdFile(const std::string& name);
 int cmdin(const std::string& cmds, int* over_ride);
+
+// Forgets the interpreter state kept between passes (tests start afresh).
+void reset_cmdin();

@@ -56,7 +56,7 @@ void init() {
   reset_records();
   reset_strtab();
   exit_status = 0;
-  err = 0;
+  reset_cmdin();
   initstrtab();
   for (CHAN& c : chan) c.ncoefs = -1;
 }
