@@ -90,7 +90,11 @@ int set_reg(yyy_STRTAB* s) {
   return 0;
 }
 
-void setregs() {
+void reset_setregs() {
   for (int& r : regs) r = kRegUnwritten;
+}
+
+void setregs() {
+  reset_setregs();
   yyystrings(set_reg);
 }

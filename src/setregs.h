@@ -21,6 +21,8 @@ constexpr int paged_index(int page, int addr) { return page * 16 + addr; }
 // Page and address of an index, as the chip sees them.
 RegLocation reg_location(int ireg);
 
+// Marks every register unwritten (a fresh program state).
+void reset_setregs();
 // Marks every register unwritten, then packs every variable.
 void setregs();
 // Packs one variable into the registers of its kind of storage; returns 0

@@ -141,9 +141,13 @@ void write_hfile(int page, int addr, int val) {
   ++nwrites;
 }
 
-void writehw() {
+void reset_writeit() {
   page_reg = -1;
   nwrites = 0;
+}
+
+void writehw() {
+  reset_writeit();
   if (g.printout & kOutH) write_hfile_head();
 
   emit(kDirectPage, kPowerDownAddr, kAllPoweredDown);

@@ -6,6 +6,9 @@ extern int page_reg;
 // The number of entries written to the header file's register table.
 extern int nwrites;
 
+// Forgets the last selected page and the entry count (a fresh program state).
+void reset_writeit();
+
 // Writes every output that the control file asked for.
 void writeall();
 // Produces the register write sequence for the board-loader and header files.
