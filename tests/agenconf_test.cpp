@@ -569,48 +569,16 @@ TEST(Plan, UnsetInstanceCompletesTheTables) {
 using testing::Eq;
 using testing::ExitedWithCode;
 
-TEST(AgenConfDeathTest, InterpolationOutOfRange) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName(0, 1, 1, 1, 1, 0, 1, 17);
-      },
-      ExitedWithCode(255),
-      Eq(" diff=0 data=1 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=17\n"
-         "Error: Invalid Filter name 7 (1-g) interpolation!\n"));
-}
-
-TEST(AgenConfDeathTest, LastOffendingFieldIsReported) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName(2, 1, 1, 1, 1, 0, 1, 0);
-      },
-      ExitedWithCode(255),
-      Eq(" diff=2 data=1 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=0\n"
-         "Error: Invalid Filter name 7 (1-g) interpolation!\n"));
-}
-
-TEST(AgenConfDeathTest, InputRateMinusOneFromAFailedRateSearch) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName(0, 2, 1, 1, -1, 0, 1, 2);
-      },
-      ExitedWithCode(255),
-      Eq(" diff=0 data=2 coef=1 nchan=1 inrate=-1 Sym=0 deci=1 interp=2\n"
-         "Error: Invalid Filter name 4 (1-w) Input Rate!\n"));
-}
-
-TEST(AgenConfDeathTest, RangeLabels) {
+// The message line, then the label of the last field out of range.
+TEST(AgenConfDeathTest, BadValuesNameTheLastOffendingField) {
   struct Bad {
     int v[8];
     const char* label;
   };
   const Bad bad[] = {
+      {{0, 1, 1, 1, 1, 0, 1, 17}, "7 (1-g) interpolation"},
+      {{2, 1, 1, 1, 1, 0, 1, 0}, "7 (1-g) interpolation"},  // diff is out of range too
+      {{0, 2, 1, 1, -1, 0, 1, 2}, "4 (1-w) Input Rate"},    // a failed rate search
       {{-1, 1, 1, 1, 1, 0, 1, 1}, "0 Same/Diff coefs"},
       {{0, 3, 1, 1, 1, 0, 1, 1}, "1 Real/Complex data"},
       {{0, 1, 0, 1, 1, 0, 1, 1}, "2 Real/Complex coefs"},
@@ -634,55 +602,36 @@ TEST(AgenConfDeathTest, RangeLabels) {
   }
 }
 
-TEST(AgenConfDeathTest, SevenLetterName) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.SetName("SRR11N1");
-      },
-      ExitedWithCode(255), Eq("Error: Invalid String Name!\n"));
-}
-
-TEST(AgenConfDeathTest, NineLetterName) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.SetName("SRR11N111");
-      },
-      ExitedWithCode(255), Eq("Error: Invalid String Name!\n"));
-}
-
-TEST(AgenConfDeathTest, UndecodableLetterFailsTheRangeCheck) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.SetName("SRX11N11");
-      },
-      ExitedWithCode(255),
-      Eq(" diff=0 data=1 coef=3 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
-         "Error: Invalid Filter name 2 Real/Complex coefs!\n"));
-}
-
-TEST(AgenConfDeathTest, BlankDataLetterDecodesToZero) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.SetName("S R11N11");
-      },
-      ExitedWithCode(255),
-      Eq(" diff=0 data=0 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
-         "Error: Invalid Filter name 1 Real/Complex data!\n"));
-}
-
-TEST(AgenConfDeathTest, UpperCaseCountLetterIsNotDecoded) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.SetName("SRR1AN11");
-      },
-      ExitedWithCode(255),
-      Eq(" diff=0 data=1 coef=1 nchan=1 inrate=33 Sym=0 deci=1 interp=1\n"
-         "Error: Invalid Filter name 4 (1-w) Input Rate!\n"));
+TEST(AgenConfDeathTest, BadNames) {
+  struct Bad {
+    const char* name;
+    const char* err;
+  };
+  const Bad bad[] = {
+      {"SRR11N1", "Error: Invalid String Name!\n"},
+      {"SRR11N111", "Error: Invalid String Name!\n"},
+      // X is no coefficient letter: it decodes to 3.
+      {"SRX11N11",
+       " diff=0 data=1 coef=3 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
+       "Error: Invalid Filter name 2 Real/Complex coefs!\n"},
+      // A blank data letter decodes to 0.
+      {"S R11N11",
+       " diff=0 data=0 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
+       "Error: Invalid Filter name 1 Real/Complex data!\n"},
+      // Count letters are lower case only.
+      {"SRR1AN11",
+       " diff=0 data=1 coef=1 nchan=1 inrate=33 Sym=0 deci=1 interp=1\n"
+       "Error: Invalid Filter name 4 (1-w) Input Rate!\n"},
+  };
+  for (const Bad& b : bad) {
+    EXPECT_EXIT(
+        {
+          init();
+          AC.SetName(b.name);
+        },
+        ExitedWithCode(255), Eq(b.err))
+        << b.name;
+  }
 }
 
 TEST(AgenConfDeathTest, AccumulatorNotSet) {
