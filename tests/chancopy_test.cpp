@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "cmdin.h"
@@ -162,6 +163,12 @@ TEST_F(Coefs, AnUnopenableFileEndsTheRunAndReachesTheAnalysis) {
   EXPECT_EXIT(readcoef(0, "nope.coef"), testing::ExitedWithCode(1),
               "^Couldn't open coefficient file: nope.coef\n$");
   EXPECT_EQ(cwd.dir.read("ctl.anl"), "Couldn't open coefficient file: nope.coef\n");
+}
+
+TEST_F(Coefs, ADirectoryCannotBeReadAsCoefficients) {
+  ASSERT_EQ(std::system(("mkdir " + cwd.dir.file("taps.d")).c_str()), 0);
+  EXPECT_EXIT(readcoef(0, "taps.d"), testing::ExitedWithCode(1),
+              "^Couldn't open coefficient file: taps.d\n$");
 }
 
 TEST(CoefficientStatistics, SymmetryByCount) {

@@ -11,8 +11,7 @@ namespace {
 
 // Both pairs declared and every channel powered down: nothing else is
 // required, so the run goes through all its passes.
-const std::string kQuiet =
-    "mode ab receive\nmode cd receive\npwr_dwn_cic_AB 1\npwr_dwn_cic_CD 1\n";
+const std::string kQuiet = "mode ab receive\nmode cd receive\npwr_dwn_cic_AB 1\npwr_dwn_cic_CD 1\n";
 const std::string kBanner = "cmd7420 - revWorking, Feb 14 2005\n";
 
 bool contains(const std::string& text, const std::string& part) {
@@ -20,7 +19,8 @@ bool contains(const std::string& text, const std::string& part) {
 }
 
 bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
@@ -59,7 +59,8 @@ TEST(CmdinRun, ReportedButNotFlaggedErrorsLetTheRunFinishWithStatusOne) {
   RunResult r = run_cmd7420(dir, {"cfg"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("Error: Must set mode ab and mode cd before setting other variables\n\n"
-                        "Error: mode may not be changed \n" + kBanner,
+                        "Error: mode may not be changed \n" +
+                            kBanner,
                         0),
             0u);
 }
@@ -67,7 +68,8 @@ TEST(CmdinRun, ReportedButNotFlaggedErrorsLetTheRunFinishWithStatusOne) {
 TEST(CmdinRun, CarriageReturnLineEndsAreWarnedAboutAndReadNormally) {
   ScratchDir dir;
   std::string crlf;
-  for (char c : kQuiet + "print table\n") crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (char c : kQuiet + "print table\n")
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   dir.write("dos.txt", crlf);
   RunResult r = run_cmd7420(dir, {"dos.txt"});
   EXPECT_EQ(r.status, 0);
