@@ -3,6 +3,7 @@
 // their fixed order.
 #include "driver.h"
 
+#include "agenconf.h"
 #include "catalog.h"
 #include "cmdin.h"
 #include "config.h"
@@ -57,6 +58,7 @@ void init() {
   reset_strtab();
   exit_status = 0;
   reset_cmdin();
+  reset_agenconf();
   initstrtab();
   for (CHAN& c : chan) c.ncoefs = -1;
 }
