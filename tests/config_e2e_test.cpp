@@ -17,12 +17,14 @@ std::string ramp32() {
 }
 
 // Channels A and B receive complex data through a CIC of 4 and a 32-tap
-// filter decimating by 2 (case SCR12N21: two coefficients per cell).
+// filter decimating by 2 (case SCR12N21: two coefficients per cell);
+// channels C and D get only their interface width.
 const std::string kReceiveAB =
     "fck 100\n"
     "channel 0\nfir_coef ramp.coef\nfreq 10\ncic_dec 4\nfir_dec 2\n"
     "mix_rcv_sel 0\npins 16\nbits 16\n"
-    "channel 1\ncopy_channel 0\n";
+    "channel 1\ncopy_channel 0\n"
+    "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n";
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -36,7 +38,7 @@ int occurrences(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-TEST(ConfigRun, PoweredDownReceivePairNeedsNoSettings) {
+TEST(ConfigRun, PoweredDownReceivePairNeedsNoFilterSettings) {
   ScratchDir dir;
   dir.write("ramp.coef", ramp32());
   dir.write("rx.txt", "mode ab receive\nmode cd receive\npwr_dwn_cic_CD 1\n" + kReceiveAB + "print debug\n");
@@ -56,7 +58,7 @@ TEST(ConfigRun, PoweredDownReceivePairNeedsNoSettings) {
   EXPECT_EQ(occurrences(dbg, "Debug(firconfig L27): fir_config()\n"), 2);
 }
 
-TEST(ConfigRun, PoweredDownTransmitPairNeedsNoSettings) {
+TEST(ConfigRun, PoweredDownTransmitPairNeedsNoFilterSettings) {
   ScratchDir dir;
   dir.write("ramp.coef", ramp32());
   dir.write("trx.txt", "mode ab receive\nmode cd transmit\npwr_dwn_cic_CD 1\n" + kReceiveAB);

@@ -30,6 +30,8 @@ void receive_setup() {
     c.coefsym = 0;
     for (int i = 0; i < 64; ++i) c.coefs[i] = i + 1;
     c.freq_msb = c.freq_mid = c.freq_lsb = 0;
+    c.pins = 16;
+    c.bits = 16;
   }
 }
 
@@ -259,7 +261,8 @@ TEST(Config, PoweredDownIncompleteChannelDoesNotStopTheOthers) {
   d.cic_dec = -1;
   std::string anl;
   EXPECT_EQ(run(&anl), "4\n4\n4\n-1\n");
-  EXPECT_EQ(anl, "");
+  EXPECT_FALSE(has(anl, "Error"));
+  EXPECT_FALSE(has(anl, "firconfig"));
   EXPECT_EQ(exit_status, 0);
   EXPECT_EQ(d.inrate, -1);
   EXPECT_EQ(chan[2].inrate, 1);
