@@ -251,13 +251,18 @@ Kind search_kind(const CHAN& c) {
   return c.tinf_iqmux != 0 ? Kind::kIqMux : Kind::kNeither;
 }
 
+// Without a positive cycle length there is no whole cycle to count in.
+void warn_no_cycle(int ch, int cycleLen) {
+  mywarningfun(
+      strfmt("Channel %d has a cycle length of %d; no frame strobe delay search.", ch, cycleLen),
+      kModule, 1240);
+}
+
 // Looks for a frame-strobe output delay at which the FIR swap toggle falls
 // after the serial data has arrived.
 void search_fso_delay(CHAN& c, const Timing& t, bool& fsoSet) {
   if (t.cycleLen <= 0) {
-    mywarningfun(strfmt("Channel %d has a cycle length of %d; no frame strobe delay search.", t.ch,
-                        t.cycleLen),
-                 kModule, 1240);
+    warn_no_cycle(t.ch, t.cycleLen);
     return;
   }
   Kind kind = search_kind(c);
@@ -389,10 +394,12 @@ void transmit_interface(int ch) {
   t.ch = ch;
   t.cycleLen = cycle_len(c);
   t.clkDiv = wrap_add(c.sck_div, 1);
-  // A zero divisor comes only from input that has been reported already (or
-  // from a cycle of no clocks): the timing of such a channel is left alone.
+  // A zero divisor comes from input that has been reported already, or from
+  // a cycle of no clocks (reported here): the timing of such a channel is
+  // left alone.
   bool zero_divisor = c.pins == 0 || t.clkDiv == 0 || t.cycleLen == 0 ||
                       (c.swap_wa_cnt != -1 && wrap_add(c.fir_cmplx, 1) == 0);
+  if (t.cycleLen == 0) warn_no_cycle(ch, 0);
   if (!zero_divisor) interface_timing(c, t);
   setparam(&c.routf_ctdm, 0);
   setparam(&own_rinf_sel(ch), 0);

@@ -304,6 +304,19 @@ TEST(FrameStrobe, TdmLoadPointsSeparateChannelAFromTheOthers) {
   EXPECT_EQ(chan[1].tinf_second, 4);
 }
 
+TEST(FrameStrobe, MaximumRateSerialIqLoadsAtOne) {
+  // Multiplexed I/Q of one-clock words in a 2-clock cycle: the maximum rate,
+  // where only a delay of 1 works (the reduced delay here is 2 mod 2 = 0).
+  transmit_a(1, 1);
+  chan[0].tinf_cmplx = 1;
+  chan[0].tinf_fs_dly = 2;
+  EXPECT_TRUE(contains(run_pass(),
+                       "Warning: Maximum rate non-tdm iq series mode must have delay of 1 if pins "
+                       ">= bits...using 1 for delay.\n"));
+  EXPECT_EQ(chan[0].tinf_first, 1);
+  EXPECT_EQ(chan[0].tinf_second, 1);
+}
+
 TEST(FrameStrobe, NonTdmSecondChannelTakesItsOwnLoadPoints) {
   // Parallel I/Q at the maximum rate with both pairs transmitting and a
   // 2-clock cycle: A loads at the delay, B likewise.
@@ -406,7 +419,8 @@ TEST(ZeroDivisors, SkipTheChannelsTiming) {
   EXPECT_EQ(chan[0].fso_sel, 1);
 
   transmit_a(3, 0);  // no cycle at all
-  EXPECT_EQ(run_pass(), "");
+  EXPECT_EQ(run_pass(),
+            "Warning: Channel 0 has a cycle length of 0; no frame strobe delay search.\n");
   EXPECT_EQ(chan[0].tinf_first, -1);
 
   transmit_a(3, 1);
