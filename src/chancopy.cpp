@@ -50,6 +50,11 @@ bool integer_follows(std::FILE* f) {
   return c != EOF && std::isdigit(c);
 }
 
+void skip_rest_of_line(std::FILE* f) {
+  int c = std::getc(f);
+  while (c != EOF && c != '\n') c = std::getc(f);
+}
+
 std::string without_line_end(std::string text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
   return text;
@@ -96,7 +101,13 @@ void readcoef(int ch, const std::string& c) {
 
   int n = 0;
   std::string piece;
+  bool at_line_start = true;
   while (n < kMaxCoefs && read_piece(f.get(), kCoefPiece, piece)) {
+    // The rest of a line longer than a piece is no line of its own: a number
+    // in the middle of a long comment is no coefficient.
+    bool continues_line = !at_line_start;
+    at_line_start = piece.back() == '\n';
+    if (continues_line) continue;
     size_t caret = piece.find("^M");
     if (caret != std::string::npos) piece.erase(caret);
     int value = 0;
@@ -114,6 +125,7 @@ void readcoef(int ch, const std::string& c) {
         break;
     }
   }
+  if (!at_line_start) skip_rest_of_line(f.get());
   if (n == kMaxCoefs && integer_follows(f.get())) {
     std::fprintf(stderr, "Too many coefficients in file: %s\n", c.c_str());
     err = 1;

@@ -40,6 +40,30 @@ int defaults_done = 0;    // both modes declared and the defaults applied
 int linecnt = 1;          // line of the temporary command file being read
 std::string help_prefix;  // the prefix the help command lists
 
+// The control file and its includes as read by the cleaning, so that no
+// output file is opened over one of them.
+struct FileId {
+  dev_t dev;
+  ino_t ino;
+};
+std::vector<FileId> control_inputs;
+
+bool file_id(std::FILE* f, FileId* id) {
+  struct stat st;
+  if (!f || fstat(fileno(f), &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino};
+  return true;
+}
+
+bool path_id(const std::string& path, FileId* id) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino};
+  return true;
+}
+
+bool same_file(const FileId& a, const FileId& b) { return a.dev == b.dev && a.ino == b.ino; }
+
 void close_tmp_read() { f_tmpCmdR.reset(); }
 
 std::vector<std::string> split_words(const std::string& line) {
@@ -126,6 +150,15 @@ void preprocess(const std::string& name, int depth) {
   if (!f) {
     myerrfun(strfmt("Couldn't open command file %s", name.c_str()), kModule, 84);
     end_program(1);
+  }
+  FileId id, tmp;
+  if (file_id(f.get(), &id)) {
+    // Reading the file being written would copy it into itself.
+    if (file_id(f_tmpCmdW.get(), &tmp) && same_file(id, tmp)) {
+      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 86);
+      end_program(1);
+    }
+    control_inputs.push_back(id);
   }
   std::string line;
   int lineno = 0;
@@ -388,6 +421,20 @@ int createTmpCmdFile(const std::string& name) {
   return 0;
 }
 
+bool names_temporary_command_file(const std::string& name) {
+  FileId id, tmp;
+  FilePtr f = open_command_file(name);
+  return file_id(f.get(), &id) && path_id(kTmpCmdFile, &tmp) && same_file(id, tmp);
+}
+
+bool is_control_input(const std::string& path) {
+  FileId id;
+  if (!path_id(path, &id)) return false;
+  for (const FileId& in : control_inputs)
+    if (same_file(in, id)) return true;
+  return false;
+}
+
 int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
            int vmax) {
   if (c != str) return 0;
@@ -459,6 +506,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
 
 void reset_cmdin() {
   err = 0;
+  control_inputs.clear();
   f_tmpCmdR.reset();
   ch = 0;
   chanSet = 0;

@@ -16,6 +16,14 @@ extern const char* const seps;
 // file cannot be opened, a line is too long or includes nest too deeply.
 int createTmpCmdFile(const std::string& name);
 
+// True when the control file `name`, looked up as the cleaning looks it up,
+// is the temporary command file, which opening for writing would empty.
+bool names_temporary_command_file(const std::string& name);
+
+// True when `path` is the control file or one of its includes (the same file,
+// under any name), which an output file must not overwrite.
+bool is_control_input(const std::string& path);
+
 // One interpretation pass over the temporary command file: the first when
 // *over_ride is 0, the override pass otherwise. Returns `err`.
 int cmdin(const std::string& cmds, int* over_ride);

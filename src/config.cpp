@@ -59,6 +59,12 @@ void set_cic_count(CHAN& c, int mode) {
     return;
   }
   c.ncic = wrap32(static_cast<long long>(nc) / (c.cic_2x + 1) - 1);
+  // A zero count leaves ncic at -1, which reads as "not set" and packs as 0:
+  // the chip would run its CIC by 1 without a word to the user.
+  if (nc == 0 && c.powerdown == 0) {
+    if (c.cic_dec == 0) myerrfun("cic_dec must not be 0", kModule, 245);
+    if (c.cic_int == 0) myerrfun("cic_int must not be 0", kModule, 246);
+  }
   if (c.cic_2x == 1 && nc % 2 != 0) {
     if (mode == 1)
       myerrfun("cic_int must be even for double rate", kModule, 243);

@@ -77,6 +77,13 @@ std::string output_path(const std::string& firstname, const char* lastname) {
 
 std::FILE* myopen(const std::string& firstname, const char* lastname) {
   std::string path = output_path(firstname, lastname);
+  // A control file named like its own output (rx.anl asking for the
+  // analysis) would be emptied.
+  if (is_control_input(path)) {
+    std::fprintf(stderr, "Couldn't open %s: it is the control file or one it includes\n",
+                 path.c_str());
+    end_program(1);
+  }
   std::FILE* f = std::fopen(path.c_str(), "w");
   if (!f) {
     std::fprintf(stderr, "Couldn't open %s\n", path.c_str());
@@ -95,6 +102,10 @@ int run_program(int argc, char** argv) {
   const std::string name = argv[1];
   init();
   int over_ride = 0;
+  if (names_temporary_command_file(name)) {
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
+    return 1;
+  }
   f_tmpCmdW.reset(std::fopen(kTmpCmdFile, "w"));
   if (!f_tmpCmdW) {
     myerrfun("Could not open temporary command file for writing", kModule, 1);

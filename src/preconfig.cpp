@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "diag.h"
+#include "numeric.h"
 #include "records.h"
 #include "strtab.h"
 
@@ -110,7 +111,7 @@ double sample_rate(CHAN& c, int ch, int* anyxmt) {
 // tuning far outside the clock gives a fraction that no int holds; such a
 // channel is reported and keeps the words it has.
 void forward_words(CHAN& c) {
-  double ff = c.freq / g.fck * kWord;
+  double ff = ieee_div(c.freq, g.fck) * kWord;
   if (ff < 0) ff += kWord;
   if (!std::isfinite(ff) || ff >= 2147483648.0 || ff <= -2147483649.0) {
     myerrfun("Can not convert freq to frequency words; check freq and fck", kModule, 160);

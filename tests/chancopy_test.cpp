@@ -90,10 +90,21 @@ TEST_F(Coefs, CaretMEndsALinesText) {
   EXPECT_EQ(chan[0].coefs[1], 8);
 }
 
-TEST_F(Coefs, LongLinesAreReadIn99CharacterPieces) {
-  read(std::string(99, 'x') + "42\n");
-  EXPECT_EQ(chan[0].ncoefs, 1);
-  EXPECT_EQ(chan[0].coefs[0], 42);
+// Lines are read in pieces of 99 characters, but the pieces after the first
+// belong to the same line: only a line's beginning can hold a coefficient.
+TEST_F(Coefs, ALineLongerThanAPieceCountsOnce) {
+  read(std::string(99, 'x') + "42\n7" + std::string(98, ' ') + "13\n" + std::string(250, '#') +
+       "\n8\n");
+  EXPECT_EQ(chan[0].ncoefs, 2);
+  EXPECT_EQ(chan[0].coefs[0], 7);
+  EXPECT_EQ(chan[0].coefs[1], 8);
+}
+
+TEST_F(Coefs, TheLastOfFiveHundredTwelveMayBeALongLine) {
+  read(lines(511) + "512" + std::string(100, ' ') + "99\n");
+  EXPECT_EQ(chan[0].ncoefs, 512);
+  EXPECT_EQ(chan[0].coefs[511], 512);
+  EXPECT_EQ(log, "");  // the 99 on the same line is no 513th coefficient
 }
 
 TEST_F(Coefs, AnEmptyFileIsEvenSymmetric) {
