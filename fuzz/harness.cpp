@@ -28,10 +28,20 @@ void remove_directory_contents(const std::string& dir) {
   closedir(d);
 }
 
+std::string& scratch_dir() {
+  static std::string dir;
+  return dir;
+}
+
+void remove_scratch_dir() {
+  remove_directory_contents(scratch_dir());
+  rmdir(scratch_dir().c_str());
+}
+
 }  // namespace
 
 void enter_clean_scratch_dir() {
-  static std::string dir;
+  std::string& dir = scratch_dir();
   if (dir.empty()) {
     const char* tmp = std::getenv("TMPDIR");
     std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/cmd7420_fuzz_XXXXXX";
@@ -40,6 +50,7 @@ void enter_clean_scratch_dir() {
       std::abort();
     }
     dir = tmpl;
+    std::atexit(remove_scratch_dir);
   }
   remove_directory_contents(dir);
 }

@@ -351,6 +351,8 @@ TEST(BadInput, ZeroDivisorsAreReportedAndNeverDivided) {
       {false, "", "cic_dec 0", "cic_dec must not be 0", 2, 1},
       {true, "tout_nsig 0\n", "", "tout_nsig must be 1, 2 or 4", 1, 1},
       {true, "tout_rate 3\n", "", "tout_rate must be 0, 1 or 2 (half, full or double rate)", 1, 1},
+      // The tuning frequency is a fraction of the clock.
+      {false, "fck 0\n", "", "Can not convert freq to frequency words; check freq and fck", 2, 1},
       // With no interpolation the transmit PFIR has no input rate, and the
       // planner cannot go on.
       {true, "", "cic_int 0", "cic_int must not be 0", 1, 255},
