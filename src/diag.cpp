@@ -12,6 +12,10 @@ FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
 int exit_status = 0;
 
 namespace {
+void (*end_hook)(int) = nullptr;
+}  // namespace
+
+namespace {
 
 std::vector<void (*)()>& closers() {
   static std::vector<void (*)()> list;
@@ -109,5 +113,8 @@ void end_program(int status) {
   for (auto c : closers()) c();
   std::fflush(stdout);
   std::fflush(stderr);
+  if (end_hook) end_hook(status);
   std::exit(status);
 }
+
+void set_end_hook(void (*hook)(int status)) { end_hook = hook; }

@@ -49,3 +49,7 @@ void register_closer(void (*closer)());
 // Ends the process: closes the output files in their fixed order and every
 // other open file, then exits with `status` (-1 reaches the shell as 255).
 [[noreturn]] void end_program(int status);
+
+// In-process harnesses (fuzzing) replace the exit by a hook that must not
+// return, for example one that throws; null restores the exit.
+void set_end_hook(void (*hook)(int status));
