@@ -1,8 +1,453 @@
-// cmdin.cpp — the command interpreter: the control file cleaned into the temporary command file, and its two interpretation passes.
+// cmdin.cpp — the command interpreter. createTmpCmdFile cleans the control
+// file and its includes into the temporary command file; cmdin reads that
+// file once before the computation and, after an `override` line, a second
+// time after it, storing variables and carrying out the commands.
 #include "cmdin.h"
 
-int err = 0;
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 
-int createTmpCmdFile(const std::string&) { return 0; }
-int cmdin(const std::string&, int*) { return err; }
-void reset_cmdin() { err = 0; }
+#include "catalog.h"
+#include "chancopy.h"
+#include "defaults.h"
+#include "diag.h"
+#include "driver.h"
+#include "records.h"
+
+int err = 0;
+const char* const seps = " \t,=\r";
+
+namespace {
+
+const char* const kModule = "cmdin";
+constexpr size_t kLinePiece = 999;       // longest control-file line, line end included
+constexpr int kMaxIncludeDepth = 32;     // the control file and its nested includes
+const char* const kContinueNonAscii = "If there are problems, delete and re-write the line by hand.\n";
+
+// Interpreter state kept between the two passes.
+FilePtr f_tmpCmdR;       // the temporary command file while it is being read
+int ch = 0;              // current channel
+int chanSet = 0;         // a `channel` command was seen in this pass
+int defaults_done = 0;   // both modes declared and the defaults applied
+int linecnt = 1;         // line of the temporary command file being read
+std::string help_prefix;  // the prefix the help command lists
+
+void close_tmp_read() { f_tmpCmdR.reset(); }
+
+std::vector<std::string> split_words(const std::string& line) {
+  std::vector<std::string> words;
+  size_t pos = line.find_first_not_of(seps);
+  while (pos != std::string::npos) {
+    size_t end = line.find_first_of(seps, pos);
+    words.push_back(line.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    pos = end == std::string::npos ? end : line.find_first_not_of(seps, end);
+  }
+  return words;
+}
+
+std::string without_line_end(std::string text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+bool starts_with(const std::string& s, const std::string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// ---- Cleaning the control file ----
+
+// The name cut at the first '.' of its file-name part, the same cut that
+// names the output files.
+std::string cut_name(const std::string& name) {
+  std::string path = output_path(name, "");
+  path.pop_back();  // the '.' before the empty extension
+  return path;
+}
+
+FilePtr open_command_file(const std::string& name) {
+  std::string cut = cut_name(name);
+  for (const std::string& candidate :
+       {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")}) {
+    FilePtr f(std::fopen(candidate.c_str(), "r"));
+    if (f) return f;
+  }
+  return nullptr;
+}
+
+bool at_end_of_file(std::FILE* f) {
+  int c = std::getc(f);
+  if (c == EOF) return true;
+  std::ungetc(c, f);
+  return false;
+}
+
+// True when every character before the line's last one is a space or tab.
+bool blank_line(const std::string& line) {
+  for (size_t i = 0; i + 1 < line.size(); ++i)
+    if (line[i] != ' ' && line[i] != '\t') return false;
+  return true;
+}
+
+// A literal "^M" left by some editors ends the line's text.
+void cut_caret_m(std::string& line) {
+  size_t caret = line.find("^M");
+  if (caret == std::string::npos) return;
+  bool had_line_end = line.back() == '\n';
+  line.erase(caret);
+  if (had_line_end) line += '\n';
+}
+
+bool kept_character(unsigned char c) { return (c >= ' ' && c <= '~') || c == '\n' || c == '\t'; }
+
+void delete_non_ascii(std::string& line, int lineno) {
+  std::string kept;
+  for (char c : line) {
+    if (kept_character(static_cast<unsigned char>(c))) {
+      kept += c;
+    } else {
+      mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno), kModule,
+                   103);
+      mywarningC(kContinueNonAscii);
+    }
+  }
+  line = kept;
+}
+
+void preprocess(const std::string& name, int depth) {
+  FilePtr f = open_command_file(name);
+  if (!f) {
+    myerrfun(strfmt("Couldn't open command file %s", name.c_str()), kModule, 84);
+    end_program(1);
+  }
+  std::string line;
+  int lineno = 0;
+  while (read_piece(f.get(), kLinePiece, line)) {
+    ++lineno;
+    // A longer line would be split into two lines and lose a character.
+    if (line.size() == kLinePiece && line.back() != '\n' && !at_end_of_file(f.get())) {
+      myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, 96);
+      end_program(1);
+    }
+    if (blank_line(line)) continue;
+    cut_caret_m(line);
+    delete_non_ascii(line, lineno);
+    std::vector<std::string> words = split_words(without_line_end(line));
+    if (words.size() >= 2 && words[0] == "include") {
+      // Bounds the nesting, so an include cycle ends instead of exhausting
+      // the open files and the stack.
+      if (depth >= kMaxIncludeDepth) {
+        myerrfun(strfmt("Include files nested too deeply: %s", words[1].c_str()), kModule, 112);
+        end_program(1);
+      }
+      preprocess(words[1], depth + 1);
+    } else {
+      std::fputs(line.c_str(), f_tmpCmdW.get());
+    }
+  }
+  std::fputs("\n", f_tmpCmdW.get());
+}
+
+// ---- Values ----
+
+enum class Parsed { kValue, kNotANumber, kOutOfRange };
+
+// A value word read as "0x%x" or "%d" would read it, without their
+// undefined behaviour beyond 32 bits.
+Parsed parse_int_word(const std::string& word, int* out) {
+  errno = 0;
+  char* end = nullptr;
+  if (starts_with(word, "0x")) {
+    const char* digits = word.c_str() + 2;
+    unsigned long long v = std::strtoull(digits, &end, 16);
+    if (end == digits) return Parsed::kNotANumber;
+    bool negative = *digits == '-';
+    unsigned long long magnitude = negative ? 0ULL - v : v;
+    if (errno == ERANGE || magnitude > 0xFFFFFFFFULL) return Parsed::kOutOfRange;
+    uint32_t bits = static_cast<uint32_t>(magnitude);
+    *out = static_cast<int>(negative ? 0u - bits : bits);
+    return Parsed::kValue;
+  }
+  long long v = std::strtoll(word.c_str(), &end, 10);
+  if (end == word.c_str()) return Parsed::kNotANumber;
+  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return Parsed::kOutOfRange;
+  *out = static_cast<int>(v);
+  return Parsed::kValue;
+}
+
+Parsed parse_double_word(const std::string& word, double* out) {
+  char* end = nullptr;
+  double v = std::strtod(word.c_str(), &end);
+  if (end == word.c_str() || !std::isfinite(v)) return Parsed::kNotANumber;
+  *out = v;
+  return Parsed::kValue;
+}
+
+bool fits_width(int v, int bits) {
+  if (v < 0) return false;
+  return bits >= 31 || static_cast<int64_t>(v) < (int64_t{1} << bits);
+}
+
+// The class that decides the expert warning: R for a chip-wide variable,
+// the current channel's direction for a per-channel one.
+int assignment_class(const yyy_STRTAB* s) {
+  if (s->regtype == 0) return class_in(s, 0);
+  return class_code(s, ch);
+}
+
+// False when the value word could not be read; the error is reported.
+bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
+  if (p == Parsed::kValue) return false;
+  const char* format = p == Parsed::kNotANumber ? "Value of %s is not a number: %s"
+                                                 : "Value of %s is out of range: %s";
+  myerrfun(strfmt(format, s->ptr.c_str(), word.c_str()), kModule, p == Parsed::kNotANumber ? 266 : 267);
+  err = 1;
+  return true;
+}
+
+void assign(yyy_STRTAB* s, const std::string* word) {
+  if (!defaults_done)
+    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, 252);
+  std::string value = "0";
+  if (word) {
+    value = *word;
+  } else {
+    myerrfun(strfmt("%s Usage: %s\n", s->ptr.c_str(), s->msg.c_str()), kModule, 259);
+    err = 1;
+  }
+
+  int d = 0;
+  double dd = 0.0;
+  if (is_double(s)) {
+    if (report_unreadable(s, value, parse_double_word(value, &dd))) return;
+  } else {
+    if (report_unreadable(s, value, parse_int_word(value, &d))) return;
+    if (!fits_width(d, s->bits)) {
+      myerrfun(strfmt("%s has only %d bits\nUsage: %s\n", s->ptr.c_str(), s->bits, s->msg.c_str()),
+               kModule, 271);
+      err = 1;
+    }
+  }
+
+  if (assignment_class(s) == kExpert) {
+    mywarningfun("Manually setting a variable that is normally computed", kModule, 285);
+    mywarningC("Experts only.  Black diamond run. ");
+    mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
+  }
+
+  int idx = s->regtype == 0 ? 0 : ch;
+  if (is_double(s))
+    *s->dvalue[idx] = dd;
+  else
+    *s->value[idx] = d;
+  if (s->regtype == 1 && !chanSet) {
+    mywarningfun("Setting a channel variable before channel declaration...putting in channel 0.",
+                 kModule, 297);
+    mywarningC("To fix, put variable under channel declaration.");
+    mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
+  }
+}
+
+// ---- Commands ----
+
+// False when the words do not form a mode command.
+bool mode_command(const std::string* pair_word, const std::string* dir_word) {
+  if (!pair_word || !dir_word) return false;
+  char p = (*pair_word)[0];
+  char dch = (*dir_word)[0];
+  if ((p != 'a' && p != 'c') || (dch != 'r' && dch != 't')) return false;
+  int pair = p == 'a' ? 0 : 1;
+  int mode = dch == 't' ? 1 : 2;
+  int other = mode == 1 ? 2 : 1;
+  if (g.mode[pair] == other) {
+    myerrfun("mode may not be changed ", kModule, 180);
+  } else {
+    g.mode[pair] = mode;
+    chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == 1 ? 1 : 0;
+  }
+  // Every mode command after both pairs are declared restores the defaults.
+  if (g.mode[0] != -1 && g.mode[1] != -1) {
+    setdefaults();
+    defaults_done = 1;
+  }
+  return true;
+}
+
+struct PrintOutput {
+  char letter;
+  int bit;
+  const char* ext;
+};
+const PrintOutput kPrintOutputs[] = {
+    {'a', kOutAnl, "anl"}, {'d', kOutDbg, "dbg"}, {'k', kOutKx330, "kx330"},
+    {'s', kOutSim, "sim"}, {'t', kOutTbl, "tbl"}, {'h', kOutH, "h"},
+};
+
+void print_command(const std::string& cmds, const std::string& word) {
+  char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(word[0])));
+  for (const PrintOutput& out : kPrintOutputs) {
+    if (out.letter != letter) continue;
+    // Reopening would truncate the reports already written to the file.
+    if (g.printout & out.bit) return;
+    output_file(out.bit).reset(myopen(cmds, out.ext));
+    g.printout |= out.bit;
+    return;
+  }
+  myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, 205);
+  myerrfun("Options are: analysis, debug, kx330, sim, table and hfile", kModule, 206);
+  err = 1;
+}
+
+void unrecognised(const std::string& word) {
+  err = 1;
+  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, 231);
+}
+
+enum class LineResult { kGoOn, kEndPass };
+
+LineResult interpret_line(const std::string& cmds, const std::vector<std::string>& words,
+                          int* over_ride) {
+  const std::string& w = words[0];
+  const std::string* arg1 = words.size() > 1 ? &words[1] : nullptr;
+  const std::string* arg2 = words.size() > 2 ? &words[2] : nullptr;
+  if (yyy_STRTAB* s = yyysearchstr(w.c_str())) {
+    assign(s, arg1);
+    return LineResult::kGoOn;
+  }
+  switch (w[0]) {
+    case '#':
+    case '/':
+    case ';': return LineResult::kGoOn;
+    case 'c': {
+      if (getint(w, "channel", arg1, &ch, 0, 3)) {
+        chanSet = 1;
+        return LineResult::kGoOn;
+      }
+      int from = -1;
+      if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
+        if (from >= 0) copy_channel(ch, from);
+        return LineResult::kGoOn;
+      }
+      break;
+    }
+    case 'f':
+      if (w == "fir_coef" && arg1) {
+        readcoef(ch, *arg1);
+        return LineResult::kGoOn;
+      }
+      break;
+    case 'h':
+      if (w == "help" && arg1) {
+        help_prefix = *arg1;
+        yyystrings(print_help);
+        return LineResult::kGoOn;
+      }
+      break;
+    case 'm':
+      if (w == "mode" && mode_command(arg1, arg2)) return LineResult::kGoOn;
+      break;
+    case 'o':
+      if (w == "override") {
+        if (over_ride) *over_ride = 1;
+        return LineResult::kEndPass;
+      }
+      break;
+    case 'p':
+      if (w == "print" && arg1) {
+        print_command(cmds, *arg1);
+        return LineResult::kGoOn;
+      }
+      break;
+    default: break;
+  }
+  unrecognised(w);
+  return LineResult::kGoOn;
+}
+
+const char* const kClassNames[] = {"Status", "NotUsed", "Default", "Compute", "Expert", "Mandatory"};
+
+const char* class_name(int code) { return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0]; }
+
+}  // namespace
+
+int createTmpCmdFile(const std::string& name) {
+  if (f_tmpCmdW) preprocess(name, 1);
+  return 0;
+}
+
+int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
+           int vmax) {
+  if (c != str) return 0;
+  int v = 0;
+  if (next && parse_int_word(*next, &v) == Parsed::kValue && v >= vmin && v <= vmax) {
+    *var = v;
+    return 1;
+  }
+  // A missing or unreadable number fails the same way as one out of range,
+  // and leaves *var as it was.
+  std::fprintf(stderr, "%s must be between %d and %d\n", str, vmin, vmax);
+  err = 1;
+  return 1;
+}
+
+int print_help(yyy_STRTAB* s) {
+  if (!starts_with(s->ptr, help_prefix)) return 0;
+  mymsgfun(strfmt("\n%s  %s-variable with %d bits.  In receive %s.  In transmit %s.\n%s\n",
+                  s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
+                  class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
+  return 0;
+}
+
+bool read_piece(std::FILE* f, size_t max, std::string& out) {
+  out.clear();
+  int c = 0;
+  while (out.size() < max && (c = std::getc(f)) != EOF) {
+    out += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return !out.empty();
+}
+
+int cmdin(const std::string& cmds, int* over_ride) {
+  bool first_pass = !over_ride || *over_ride == 0;
+  if (first_pass) {
+    f_tmpCmdR.reset(std::fopen(kTmpCmdFile, "r"));
+    if (!f_tmpCmdR) {
+      myerrfun("temporary command file was not generated", kModule, 140);
+      err = 1;  // nothing was read, so nothing may be computed
+      return err;
+    }
+    register_closer(close_tmp_read);
+    defaults_done = 0;
+    err = 0;
+    g.mode[0] = g.mode[1] = -1;
+    for (CHAN& c : chan) c.origcoefs = 0;
+  }
+  ch = 0;
+  chanSet = 0;
+  linecnt = 1;
+  std::string line;
+  // Whole lines: cleaning has refused every line that a piece could split.
+  while (f_tmpCmdR && read_piece(f_tmpCmdR.get(), SIZE_MAX, line)) {
+    std::vector<std::string> words = split_words(without_line_end(line));
+    if (!words.empty() && interpret_line(cmds, words, over_ride) == LineResult::kEndPass)
+      return err;
+    ++linecnt;
+  }
+  f_tmpCmdR.reset();
+  return err;
+}
+
+void reset_cmdin() {
+  err = 0;
+  f_tmpCmdR.reset();
+  ch = 0;
+  chanSet = 0;
+  defaults_done = 0;
+  linecnt = 1;
+  help_prefix.clear();
+}

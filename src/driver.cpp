@@ -57,6 +57,8 @@ void init() {
   reset_strtab();
   exit_status = 0;
   reset_cmdin();
+  reset_setregs();
+  reset_writeit();
   initstrtab();
   for (CHAN& c : chan) c.ncoefs = -1;
 }

@@ -1,3 +1,32 @@
 // setregs.h — packing of every variable into the paged register image.
+// The image folds the chip's 16 direct addresses and its paged window
+// (addresses 16 to 31 of each page) into one array indexed by `ireg`.
 #pragma once
+#include "strtab.h"
+
+constexpr int kNumRegs = 3561;
+constexpr int kRegUnwritten = -1;  // a register that no variable touches
+constexpr int kDirectPage = -1;    // the page of a direct address
+
+// The register image: the 16-bit word each written register receives.
+extern int regs[kNumRegs];
+
+struct RegLocation {
+  int page;  // kDirectPage for a direct address
+  int addr;  // 0 to 15 when direct, otherwise 16 to 31
+};
+
+// The index of address `addr` (16 to 31) of page `page`.
+constexpr int paged_index(int page, int addr) { return page * 16 + addr; }
+// Page and address of an index, as the chip sees them.
+RegLocation reg_location(int ireg);
+
+// Marks every register unwritten (a fresh program state).
+void reset_setregs();
+// Marks every register unwritten, then packs every variable.
 void setregs();
+// Packs one variable into the registers of its kind of storage; returns 0
+// so that the walk over the table goes on.
+int set_reg(yyy_STRTAB* s);
+// Packs `value` into the `bits`-wide field at bit `start` of register `ireg`.
+void setreg(int ireg, int start, int bits, int value);

@@ -1,0 +1,135 @@
+// chancopy.cpp — the `fir_coef` and `copy_channel` commands: a channel's
+// coefficients read from a file with the statistics that the PFIR planning
+// and analysis use, and one channel's settings copied into another.
+#include "chancopy.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "cmdin.h"
+#include "diag.h"
+#include "records.h"
+
+namespace {
+
+const char* const kModule = "cmdin";
+constexpr size_t kCoefPiece = 99;  // coefficient files are read in pieces of this size
+
+// Magnitude of a 32-bit value, wrapped back to 32 bits the way the chip's
+// C arithmetic would (only -2^31 wraps).
+int wrapped_magnitude(int64_t v) {
+  uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
+  return static_cast<int>(m);
+}
+
+enum class CoefLine { kNone, kValue, kOutOfRange };
+
+// The integer a coefficient-file line begins with, read as "%d" would.
+CoefLine parse_coefficient(const std::string& text, int* value) {
+  const char* start = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(start, &end, 10);
+  if (end == start) return CoefLine::kNone;
+  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return CoefLine::kOutOfRange;
+  *value = static_cast<int>(v);
+  return CoefLine::kValue;
+}
+
+// True when the rest of the file, after white space (line ends included),
+// begins with an integer.
+bool integer_follows(std::FILE* f) {
+  int c = std::getc(f);
+  while (c != EOF && std::isspace(c)) c = std::getc(f);
+  if (c == '+' || c == '-') c = std::getc(f);
+  return c != EOF && std::isdigit(c);
+}
+
+std::string without_line_end(std::string text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+int coefficient_symmetry(const int* coefs, int n) {
+  int sym = (n % 2 == 1) ? 1 : 2;
+  for (int j = 0; j < n / 2; ++j)
+    if (coefs[j] != coefs[n - 1 - j]) return 0;
+  return sym;
+}
+
+int largest_tap(const int* coefs, int n) {
+  // The first coefficient enters as its magnitude, so a list led by its
+  // largest tap reports that tap positive.
+  int64_t held = coefs[0] < 0 ? -static_cast<int64_t>(coefs[0]) : coefs[0];
+  for (int j = 0; j < n; ++j) {
+    int64_t mag = coefs[j] < 0 ? -static_cast<int64_t>(coefs[j]) : coefs[j];
+    int64_t held_mag = held < 0 ? -held : held;
+    if (mag > held_mag) held = coefs[j];
+  }
+  return static_cast<int>(static_cast<uint32_t>(held));  // only +2^31 wraps
+}
+
+int sum_magnitude(const int* coefs, int n) {
+  uint32_t sum = 0;  // 32-bit wrap, as the int sum of the chip's arithmetic
+  for (int j = 0; j < n; ++j) sum += static_cast<uint32_t>(coefs[j]);
+  return wrapped_magnitude(static_cast<int32_t>(sum));
+}
+
+void readcoef(int ch, const std::string& c) {
+  FilePtr f(std::fopen(c.c_str(), "r"));
+  if (!f) {
+    std::string text = strfmt("Couldn't open coefficient file: %s\n", c.c_str());
+    std::fputs(text.c_str(), stderr);
+    if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
+    err = 1;
+    end_program(1);
+  }
+  CHAN& chn = chan[ch];
+  std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
+
+  int n = 0;
+  std::string piece;
+  while (n < kMaxCoefs && read_piece(f.get(), kCoefPiece, piece)) {
+    size_t caret = piece.find("^M");
+    if (caret != std::string::npos) piece.erase(caret);
+    int value = 0;
+    switch (parse_coefficient(piece, &value)) {
+      case CoefLine::kValue: chn.coefs[n++] = value; break;
+      case CoefLine::kOutOfRange:
+        myerrfun(strfmt("Coefficient out of range in file %s: %s", c.c_str(),
+                        without_line_end(piece).c_str()),
+                 kModule, 62);
+        err = 1;
+        break;
+      case CoefLine::kNone: break;
+    }
+  }
+  if (n == kMaxCoefs && integer_follows(f.get())) {
+    std::fprintf(stderr, "Too many coefficients in file: %s\n", c.c_str());
+    err = 1;
+  }
+
+  chn.ncoefs = n;
+  chn.coefsym = coefficient_symmetry(chn.coefs, n);
+  chn.maxtap = largest_tap(chn.coefs, n);
+  chn.sumtap = sum_magnitude(chn.coefs, n);
+  chn.origcoefs = 1;
+}
+
+void copy_channel(int ch_new, int ch_old) {
+  if (g.mode[ch_new / 2] != g.mode[ch_old / 2]) {
+    myerrfun("Cant copy transmit <-> receive channels", kModule, 31);
+    return;
+  }
+  // The control-file variables lead the record; origcoefs and every derived
+  // field stay with the target channel.
+  static_cast<ChanVars&>(chan[ch_new]) = static_cast<const ChanVars&>(chan[ch_old]);
+  std::copy(std::begin(chan[ch_old].coefs), std::end(chan[ch_old].coefs), chan[ch_new].coefs);
+}
