@@ -83,7 +83,7 @@ int sum_magnitude(const int* coefs, int n) {
 }
 
 void readcoef(int ch, const std::string& c) {
-  FilePtr f(std::fopen(c.c_str(), "r"));
+  FilePtr f(open_readable(c));
   if (!f) {
     std::string text = strfmt("Couldn't open coefficient file: %s\n", c.c_str());
     std::fputs(text.c_str(), stderr);
@@ -101,14 +101,17 @@ void readcoef(int ch, const std::string& c) {
     if (caret != std::string::npos) piece.erase(caret);
     int value = 0;
     switch (parse_coefficient(piece, &value)) {
-      case CoefLine::kValue: chn.coefs[n++] = value; break;
+      case CoefLine::kValue:
+        chn.coefs[n++] = value;
+        break;
       case CoefLine::kOutOfRange:
         myerrfun(strfmt("Coefficient out of range in file %s: %s", c.c_str(),
                         without_line_end(piece).c_str()),
                  kModule, 62);
         err = 1;
         break;
-      case CoefLine::kNone: break;
+      case CoefLine::kNone:
+        break;
     }
   }
   if (n == kMaxCoefs && integer_follows(f.get())) {

@@ -4,6 +4,8 @@
 // time after it, storing variables and carrying out the commands.
 #include "cmdin.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -25,16 +27,17 @@ const char* const seps = " \t,=\r";
 namespace {
 
 const char* const kModule = "cmdin";
-constexpr size_t kLinePiece = 999;       // longest control-file line, line end included
-constexpr int kMaxIncludeDepth = 32;     // the control file and its nested includes
-const char* const kContinueNonAscii = "If there are problems, delete and re-write the line by hand.\n";
+constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
+constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
+const char* const kContinueNonAscii =
+    "If there are problems, delete and re-write the line by hand.\n";
 
 // Interpreter state kept between the two passes.
-FilePtr f_tmpCmdR;       // the temporary command file while it is being read
-int ch = 0;              // current channel
-int chanSet = 0;         // a `channel` command was seen in this pass
-int defaults_done = 0;   // both modes declared and the defaults applied
-int linecnt = 1;         // line of the temporary command file being read
+FilePtr f_tmpCmdR;        // the temporary command file while it is being read
+int ch = 0;               // current channel
+int chanSet = 0;          // a `channel` command was seen in this pass
+int defaults_done = 0;    // both modes declared and the defaults applied
+int linecnt = 1;          // line of the temporary command file being read
 std::string help_prefix;  // the prefix the help command lists
 
 void close_tmp_read() { f_tmpCmdR.reset(); }
@@ -44,7 +47,7 @@ std::vector<std::string> split_words(const std::string& line) {
   size_t pos = line.find_first_not_of(seps);
   while (pos != std::string::npos) {
     size_t end = line.find_first_of(seps, pos);
-    words.push_back(line.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    words.push_back(line.substr(pos, end - pos));  // to the line's end when end is npos
     pos = end == std::string::npos ? end : line.find_first_not_of(seps, end);
   }
   return words;
@@ -73,7 +76,7 @@ FilePtr open_command_file(const std::string& name) {
   std::string cut = cut_name(name);
   for (const std::string& candidate :
        {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")}) {
-    FilePtr f(std::fopen(candidate.c_str(), "r"));
+    FilePtr f(open_readable(candidate));
     if (f) return f;
   }
   return nullptr;
@@ -110,8 +113,8 @@ void delete_non_ascii(std::string& line, int lineno) {
     if (kept_character(static_cast<unsigned char>(c))) {
       kept += c;
     } else {
-      mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno), kModule,
-                   103);
+      mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno),
+                   kModule, 103);
       mywarningC(kContinueNonAscii);
     }
   }
@@ -199,12 +202,13 @@ int assignment_class(const yyy_STRTAB* s) {
   return class_code(s, ch);
 }
 
-// False when the value word could not be read; the error is reported.
+// True when the value word could not be read; the error is then reported.
 bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
-  const char* format = p == Parsed::kNotANumber ? "Value of %s is not a number: %s"
-                                                 : "Value of %s is out of range: %s";
-  myerrfun(strfmt(format, s->ptr.c_str(), word.c_str()), kModule, p == Parsed::kNotANumber ? 266 : 267);
+  if (p == Parsed::kNotANumber)
+    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, 266);
+  else
+    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, 267);
   err = 1;
   return true;
 }
@@ -321,7 +325,8 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
   switch (w[0]) {
     case '#':
     case '/':
-    case ';': return LineResult::kGoOn;
+    case ';':
+      return LineResult::kGoOn;
     case 'c': {
       if (getint(w, "channel", arg1, &ch, 0, 3)) {
         chanSet = 1;
@@ -362,15 +367,19 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
         return LineResult::kGoOn;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   unrecognised(w);
   return LineResult::kGoOn;
 }
 
-const char* const kClassNames[] = {"Status", "NotUsed", "Default", "Compute", "Expert", "Mandatory"};
+const char* const kClassNames[] = {"Status",  "NotUsed", "Default",
+                                   "Compute", "Expert",  "Mandatory"};
 
-const char* class_name(int code) { return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0]; }
+const char* class_name(int code) {
+  return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0];
+}
 
 }  // namespace
 
@@ -400,6 +409,12 @@ int print_help(yyy_STRTAB* s) {
                   s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
                   class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
   return 0;
+}
+
+std::FILE* open_readable(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+  return std::fopen(path.c_str(), "r");
 }
 
 bool read_piece(std::FILE* f, size_t max, std::string& out) {

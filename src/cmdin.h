@@ -1,4 +1,5 @@
-// cmdin.h — the command interpreter: the control file cleaned into the temporary command file, and its two interpretation passes.
+// cmdin.h — the command interpreter: the control file cleaned into the temporary command file, and
+// its two interpretation passes.
 #pragma once
 #include <cstdio>
 #include <string>
@@ -32,6 +33,10 @@ int print_help(yyy_STRTAB* s);
 // Reads the next piece of a line from `f`: up to `max` characters, ending
 // after a line end when one comes first. False at the end of the file.
 bool read_piece(std::FILE* f, size_t max, std::string& out);
+
+// Opens a control or coefficient file for reading; null when it cannot be
+// opened or is a directory (which would open but read as an empty file).
+std::FILE* open_readable(const std::string& path);
 
 // Forgets the interpreter state kept between passes (tests start afresh)
 // and closes the temporary command file when it is still being read.

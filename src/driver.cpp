@@ -3,6 +3,7 @@
 // their fixed order.
 #include "driver.h"
 
+#include "agenconf.h"
 #include "catalog.h"
 #include "cmdin.h"
 #include "config.h"
@@ -59,6 +60,7 @@ void init() {
   reset_cmdin();
   reset_setregs();
   reset_writeit();
+  reset_agenconf();
   initstrtab();
   for (CHAN& c : chan) c.ncoefs = -1;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,11 +70,13 @@ class Cmdin : public ::testing::Test {
 
 std::string expert_warning(const std::string& name) {
   return "Warning: Manually setting a variable that is normally computed\n"
-         "Experts only.  Black diamond run. Variable " + name + "\n";
+         "Experts only.  Black diamond run. Variable " +
+         name + "\n";
 }
 std::string channel_warning(const std::string& name) {
   return "Warning: Setting a channel variable before channel declaration...putting in channel 0.\n"
-         "To fix, put variable under channel declaration.Variable " + name + "\n";
+         "To fix, put variable under channel declaration.Variable " +
+         name + "\n";
 }
 
 }  // namespace
@@ -137,6 +140,12 @@ TEST_F(Cmdin, ControlFileFallsBackToTheCutNameAndItsExtensions) {
   EXPECT_EQ(clean_existing("x.other"), "plain\n\n");
 }
 
+TEST_F(Cmdin, ADirectoryIsNotTakenForTheControlFile) {
+  ASSERT_EQ(std::system(("mkdir " + cwd.dir.file("proj")).c_str()), 0);
+  write("proj.txt", "the file\n");
+  EXPECT_EQ(clean_existing("proj"), "the file\n\n");
+}
+
 TEST_F(Cmdin, ControlFileFallbackCutsOnlyTheFileNamePart) {
   std::string made = cwd.dir.file("v1.0");
   ASSERT_EQ(std::system(("mkdir " + made).c_str()), 0);
@@ -159,7 +168,7 @@ TEST_F(Cmdin, UnopenableIncludeEndsTheRun) {
 
 TEST_F(Cmdin, LinesUpTo999CharactersWithTheirLineEndAreAccepted) {
   std::string longest = "#" + std::string(997, 'x') + "\n";  // 999 with the line end
-  std::string last = "#" + std::string(998, 'y');             // 999, no line end
+  std::string last = "#" + std::string(998, 'y');            // 999, no line end
   EXPECT_EQ(clean(longest + last), longest + last + "\n");
 }
 
@@ -194,7 +203,8 @@ TEST_F(Cmdin, AnIncludeCycleEndsTheRun) {
 // ---- Words and commands ----
 
 TEST_F(Cmdin, AnySeparatorRunSeparatesNameAndValue) {
-  for (const char* line : {"gain=1.5", "gain 1.5", "gain, 1.5", "gain = 1.5", "\tgain,=\t1.5 rest"}) {
+  for (const char* line :
+       {"gain=1.5", "gain 1.5", "gain, 1.5", "gain = 1.5", "\tgain,=\t1.5 rest"}) {
     init();
     ASSERT_EQ(first_pass(kModes + "channel 2\n" + line + "\n"), 0) << line;
     EXPECT_EQ(chan[2].gain, 1.5) << line;
@@ -216,8 +226,9 @@ TEST_F(Cmdin, NamesAndCommandsAreCaseSensitive) {
 }
 
 TEST_F(Cmdin, WordsThatOnlyStartLikeACommandAreUnrecognised) {
-  EXPECT_EQ(first_pass(kModes + "chan 1\nmodes ab r\nprinter t\nhelper x\nfir_coefs f\noverrid\nxyz\n"),
-            1);
+  EXPECT_EQ(
+      first_pass(kModes + "chan 1\nmodes ab r\nprinter t\nhelper x\nfir_coefs f\noverrid\nxyz\n"),
+      1);
   std::string expected;
   int line = 3;
   for (const char* w : {"chan", "modes", "printer", "helper", "fir_coefs", "overrid", "xyz"})
@@ -487,10 +498,10 @@ TEST_F(Cmdin, AnUnknownPrintWordListsTheOptions) {
 TEST_F(Cmdin, HelpListsMatchingVariablesInTableOrder) {
   EXPECT_EQ(first_pass("help agc_\n"), 0);
   // Buckets ascending, the newest registration first within a bucket.
-  const std::vector<std::string> order = {
-      "agc_thresh", "agc_Dzro",    "agc_freeze", "agc_max", "agc_Dblw", "agc_gain_out",
-      "agc_Dabv",   "agc_Dsat",    "agc_zero_cnt", "agc_sat_cnt", "agc_mode", "agc_tc",
-      "agc_zmag",   "agc_hold",    "agc_cf",     "agc_min"};
+  const std::vector<std::string> order = {"agc_thresh",   "agc_Dzro",     "agc_freeze", "agc_max",
+                                          "agc_Dblw",     "agc_gain_out", "agc_Dabv",   "agc_Dsat",
+                                          "agc_zero_cnt", "agc_sat_cnt",  "agc_mode",   "agc_tc",
+                                          "agc_zmag",     "agc_hold",     "agc_cf",     "agc_min"};
   size_t at = 0;
   for (const std::string& name : order) {
     size_t found = log.find("\n" + name + "  ", at);
@@ -506,11 +517,12 @@ TEST_F(Cmdin, HelpListsMatchingVariablesInTableOrder) {
 
 TEST_F(Cmdin, HelpNamesPseudoVariablesAndTheStatusClass) {
   EXPECT_EQ(first_pass("help ck_loss_s\nhelp xmt\n"), 0);
-  EXPECT_EQ(log,
-            "\nck_loss_status  Real-variable with 2 bits.  In receive Status.  In transmit Status.\n"
-            "Bit 0 is current status, bit 1 is sticky status. Set if clock loss is detected. \n"
-            "Bit 1 must be reset by the user.\n"
-            "\nxmt  Pseudo-variable with 1 bits.  In receive Expert.  In transmit Expert.\n0\n");
+  EXPECT_EQ(
+      log,
+      "\nck_loss_status  Real-variable with 2 bits.  In receive Status.  In transmit Status.\n"
+      "Bit 0 is current status, bit 1 is sticky status. Set if clock loss is detected. \n"
+      "Bit 1 must be reset by the user.\n"
+      "\nxmt  Pseudo-variable with 1 bits.  In receive Expert.  In transmit Expert.\n0\n");
 }
 
 TEST_F(Cmdin, HelpWithAPrefixThatMatchesNothingPrintsNothing) {

@@ -1,0 +1,165 @@
+// agenconf.h — the PFIR address-generator planner AgenConf and its one
+// instance AC. It names a filter case from eight properties, decides whether
+// the filter hardware can run it (fixed rules plus the table of tested
+// cases), and works out the address tables and register values of an
+// accepted case. fir_config drives it one channel at a time:
+//   Init, Setdebug, SetName, ValidCase, then SetTables, SetRegs and reads.
+#pragma once
+
+// Coefficient address generator.
+struct CCoefReg {
+  int RepC;
+  int ModC;
+  int OfsC;
+};
+
+// Data address generator.
+struct CAgenReg {
+  bool TogEn;
+  int ModD;
+  int DepD;
+  int RecR;
+};
+
+// Start registers of one address-generator pair: r_ members belong to the
+// read generator, w_ members to the write generator.
+struct CAgenSReg {
+  int StepN;
+  int r_SDepD;
+  int r_SRecR;
+  int r_SOffset;
+  int w_WRecRL;
+  int w_SDepD;
+  int w_SRecR;
+  int w_SOffset;
+};
+
+// Letters of the case name; the letter for value v is the character at v.
+extern const char DS[];   // "SD"   same / different coefficients
+extern const char RCC[];  // " RC"  real / complex
+extern const char cnt[];  // "0123456789abcdefghijklmnopqrstuvw"
+extern const char SYM[];  // "NOE"  no / odd / even symmetry
+
+class AgenConf {
+ public:
+  // ---- Case selection ----
+  void Init();
+  void Setdebug(int d);
+  // Sets the case from its eight properties; ends the program on a value out
+  // of range or an accumulator that cannot be set.
+  void SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate, int tSym, int tdeci,
+               int tinterp);
+  // Sets the case from an eight-letter case name such as "SRR48N11".
+  void SetName(const char* cname);
+  char* NameCase();
+  char* Getcasename();
+  bool ValidCase();
+  // opt 1 keeps the catalogue lookup quiet (all but a failing entry).
+  bool ValidCase(int opt);
+  const char* GetReason();
+  // Steps to the next acceptable case of the fixed walk; false at its end.
+  bool NextCase();
+  void fircasechk(const char* cname, int pass);
+
+  // ---- Tables and registers of an accepted case ----
+  void SetTables();
+  void SetRegs();
+  void SetSyncCount();
+
+  void SetFWAsTable(int a, int c);
+  void SetBWAsTable(int a, int c);
+  void SetBWAesTable(int a, int c);
+  void SetBBLKeTable(int a, int c);
+  void SetBRAeTable(int a, int c);
+  void SetBWAeTable(int a, int c);
+  void SetSWTable(int a, int c);
+  void SetBeReadBypass(int a, int c);
+
+  int GetFWAsTable(int aa);
+  int GetBWAsTable(int aa);
+  int GetBRAeTable(int aa);
+  int GetBWAeTable(int aa);
+  int GetBBLKeTable(int aa);
+  int GetBWAesTable(int aa);
+  int GetBeReadBypass(int aa);
+  int GetSWTable(int aa);
+
+  void SetLTogEn(bool t);
+  int GetSymEn();
+  int GetFWAs();
+  int GetBWAs();
+  int GetBRBypass();
+  int GetFirClkCnt();
+  int GetBERAM(int aa);
+  int GetDataType();
+
+  // ---- The case ----
+  int diff = 0;    // 0 same coefficients for all channels, 1 different
+  int data = 0;    // 1 real, 2 complex input
+  int coef = 0;    // 1 real, 2 complex coefficients
+  int nchan = 0;   // channels time-shared in the filter
+  int inrate = 0;  // filter clock cycles per input sample
+  int Sym = 0;     // 0 none, 1 odd, 2 even
+  int deci = 0;
+  int interp = 0;
+
+  // ---- Derived quantities ----
+  int N = 0;
+  int R = 0;
+  int D = 0;
+  int RepC = 0;
+  int ModC = 0;
+  int OfsC = 0;
+  int outrate = 0;
+  int dataout = 0;
+  int AcumCnt = 0;
+  int AcumDly = 0;
+  int forward_broadcast = 0;
+
+  char casename[9] = {};
+  const char* reason = "";
+  int caseexist = 0;
+  int debug = 0;
+
+  // ---- Walk state ----
+  int decid[34] = {};
+  int interpid[34] = {};
+  int id = 0;
+
+  // ---- Registers ----
+  int SWCntN = 0;
+  CCoefReg CoefReg = {};
+  CAgenReg Areg = {};
+  CAgenSReg FAreg = {};
+  CAgenSReg BAreg = {};
+  CAgenSReg BeAreg = {};
+  int SyncCount = 0;
+  int DstartEC = 0;
+
+  // ---- Tables ----
+  int FWAs_Table[16] = {};
+  int BWAs_Table[16] = {};
+  int BWAe_Table[32] = {};
+  int BRAe_Table[16] = {};
+  int BBLKe_Table[32] = {};
+  int BWAes_Table[32] = {};
+  int BeReadBypass[16] = {};
+  int SW_Table[16] = {};
+  bool LTogEn = false;
+  int ModD = 0;
+
+ private:
+  // Writes the derived quantities from the eight properties.
+  void derive_quantities();
+  void set_backward_write_strobes();
+  void set_block_enables();
+  void set_be_read_addresses();
+  void set_be_write_addresses();
+  void override_long_symmetric_decimation();
+  void set_swap_order();
+};
+
+extern AgenConf AC;
+
+// Returns AC to the state it has at program start.
+void reset_agenconf();
