@@ -49,21 +49,23 @@ void minimum_clock_check(int ch, const CHAN& c) {
   double min_freq = (static_cast<double>(c.ncic) + c.fir_clk_cnt + 3) / 10.0;
   to_analysis(strfmt("\nChannel %d has a minimum frequency of %0.5f MHz\n", ch, min_freq));
   if (g.fck < min_freq)
-    myerrfun(strfmt("chip clock rate of %0.5f lower than minimum of %0.5f!", g.fck, min_freq), "cmdin",
-             418);
+    myerrfun(strfmt("chip clock rate of %0.5f lower than minimum of %0.5f!", g.fck, min_freq), "cmdin", 418);
 }
 
 const char* symmetry_word(int coefsym) {
   switch (coefsym) {
-    case 0: return "none.";
-    case 2: return "even.";
-    default: return "odd.";
+    case 0:
+      return "none.";
+    case 2:
+      return "even.";
+    default:
+      return "odd.";
   }
 }
 
 void describe_filter(int ch, const CHAN& c) {
-  to_analysis(strfmt("\nChannel %d has a %d tap filter.  Sum of coefficients %d. Max coefficient %d\n",
-                     ch, c.ncoefs, c.sumtap, magnitude(c.maxtap)));
+  to_analysis(strfmt("\nChannel %d has a %d tap filter.  Sum of coefficients %d. Max coefficient %d\n", ch,
+                     c.ncoefs, c.sumtap, magnitude(c.maxtap)));
   to_analysis("Coefficient symmetry is ");
   to_analysis(symmetry_word(c.coefsym));
   if (c.fir_sym != 0)

@@ -150,9 +150,12 @@ void sum_select_checks() {
 void tdm_match_checks(int other, int line, const char* pair) {
   const CHAN& a = chan[0];
   const CHAN& o = chan[other];
-  if (a.tinf_xmt != o.tinf_xmt) myerrfun(strfmt("In tdm tinf_xmt must match channels %s", pair), kModule, line);
-  if (a.sck_div != o.sck_div) myerrfun(strfmt("In tdm tinf_sck_div must match channels %s", pair), kModule, line + 1);
-  if (a.sck_sync != o.sck_sync) myerrfun(strfmt("In tdm sck_sync must match channels %s", pair), kModule, line + 2);
+  if (a.tinf_xmt != o.tinf_xmt)
+    myerrfun(strfmt("In tdm tinf_xmt must match channels %s", pair), kModule, line);
+  if (a.sck_div != o.sck_div)
+    myerrfun(strfmt("In tdm tinf_sck_div must match channels %s", pair), kModule, line + 1);
+  if (a.sck_sync != o.sck_sync)
+    myerrfun(strfmt("In tdm sck_sync must match channels %s", pair), kModule, line + 2);
 }
 
 void transmit_checks(int ch) {
@@ -218,27 +221,28 @@ void receive_checks(int ch) {
   double P = c.g_zpad * c.g_cic * c.g_rshift * c.g_mix;
   if (g.rin_cmplx != 0 && c.fir_sym == 0 && P > 0.70711)
     gain_restriction_report(
-        220, "zpad_gain x mix_gain x cic_gain x rshift_gain <= .70711 with complex in and nonsymmetric filter");
+        220,
+        "zpad_gain x mix_gain x cic_gain x rshift_gain <= .70711 with complex in and nonsymmetric filter");
   if (P > 1.0) {
     gain_restriction_report(225, "    zpad_gain x mix_gain x cic_gain x rshift_gain <= 1");
     mywarningC("    This may be because cic_dec is too large. Decrease it or");
     mywarningC("    decrease input signal amplitude.");
   }
   if (c.fir_sym != 0 && P > 0.5)
-    gain_restriction_report(232, "zpad_gain x mix_gain x cic_gain x rshift_gain <= .5 with symmetric filter\n");
+    gain_restriction_report(232,
+                            "zpad_gain x mix_gain x cic_gain x rshift_gain <= .5 with symmetric filter\n");
 }
 
 bool same_transmit_gains(const CHAN& a, const CHAN& b) {
-  return a.gain_msb == b.gain_msb && a.gain_lsb == b.gain_lsb && a.g_fir == b.g_fir &&
-         a.p_fir == b.p_fir && a.sumtap == b.sumtap && a.fir_shift == b.fir_shift &&
-         a.g_cic == b.g_cic && a.cic_shift == b.cic_shift && a.g_sum == b.g_sum;
+  return a.gain_msb == b.gain_msb && a.gain_lsb == b.gain_lsb && a.g_fir == b.g_fir && a.p_fir == b.p_fir &&
+         a.sumtap == b.sumtap && a.fir_shift == b.fir_shift && a.g_cic == b.g_cic &&
+         a.cic_shift == b.cic_shift && a.g_sum == b.g_sum;
 }
 
 bool same_receive_gains(const CHAN& a, const CHAN& b) {
-  return a.gain_msb == b.gain_msb && a.gain_lsb == b.gain_lsb && a.g_fir == b.g_fir &&
-         a.g_mix == b.g_mix && a.g_zpad == b.g_zpad && a.sumtap == b.sumtap &&
-         a.fir_shift == b.fir_shift && a.g_cic == b.g_cic && a.cic_shift == b.cic_shift &&
-         a.g_sum == b.g_sum && a.agc_thresh == b.agc_thresh;
+  return a.gain_msb == b.gain_msb && a.gain_lsb == b.gain_lsb && a.g_fir == b.g_fir && a.g_mix == b.g_mix &&
+         a.g_zpad == b.g_zpad && a.sumtap == b.sumtap && a.fir_shift == b.fir_shift && a.g_cic == b.g_cic &&
+         a.cic_shift == b.cic_shift && a.g_sum == b.g_sum && a.agc_thresh == b.agc_thresh;
 }
 
 // Writes "Same as channel" and returns true when a lower channel has the
@@ -279,8 +283,8 @@ void transmit_analysis(int ch) {
   int G = gain_word(c);
   double gain = G / 4096.0;
   to_analysis(strfmt("Gain from gain block is %lf (G = %d)\n", gain, G));
-  to_analysis(strfmt("Gain from filter is %lf (FIR_SUM = %d, fir_shift = %d)\n", c.g_fir, c.sumtap,
-                     c.fir_shift));
+  to_analysis(
+      strfmt("Gain from filter is %lf (FIR_SUM = %d, fir_shift = %d)\n", c.g_fir, c.sumtap, c.fir_shift));
   to_analysis(strfmt("Gain from cic is %lf (cic_shift = %d)\n", c.g_cic, c.cic_shift));
   to_analysis(strfmt("DC gain through the gain block, FIR and CIC is %lf\n", gain * c.g_fir * c.g_cic));
   to_analysis(strfmt("Worst case peak gain through the channel is %lf\n", gain * c.p_fir * c.g_cic));

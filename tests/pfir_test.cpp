@@ -1,11 +1,12 @@
 // The PFIR analysis report: its two checks, the filter description and the
 // table of possible configurations.
+#include "pfir.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "cmdin.h"
-#include "pfir.h"
 #include "records.h"
 #include "test_util.h"
 
@@ -141,8 +142,9 @@ TEST(PfirAnalysis, SixteenBitBoundaries) {
     EXPECT_EQ(err, 1);
     EXPECT_EQ(exit_status, 1);
     // The report goes on, with the magnitude of the largest coefficient.
-    EXPECT_NE(output_text(kOutAnl).find(" Max coefficient " + std::to_string(maxtap < 0 ? -maxtap : maxtap) + "\n"),
-              std::string::npos);
+    EXPECT_NE(
+        output_text(kOutAnl).find(" Max coefficient " + std::to_string(maxtap < 0 ? -maxtap : maxtap) + "\n"),
+        std::string::npos);
   }
 }
 
@@ -182,7 +184,8 @@ TEST(PfirAnalysis, TransmitSymmetricColumn) {
     int fir_int, coefsym;
     bool column;
   };
-  for (Case k : {Case{4, 1, false}, Case{4, 2, false}, Case{2, 2, false}, Case{2, 1, true}, Case{1, 2, true}}) {
+  for (Case k :
+       {Case{4, 1, false}, Case{4, 2, false}, Case{2, 2, false}, Case{2, 1, true}, Case{1, 2, true}}) {
     odd_symmetric_receive();
     CHAN& c = chan[0];
     c.xmt = 1;

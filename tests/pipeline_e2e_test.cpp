@@ -96,8 +96,7 @@ const char* const kFirShiftWarning =
 const char* const kSymmetricGainWarning =
     "Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).\n";
 
-const char* const kTableHead =
-    "  Possible Filter Configurations     X marks the configuration used\n";
+const char* const kTableHead = "  Possible Filter Configurations     X marks the configuration used\n";
 const char* const kColumnsBoth =
     "Duty    Pwr(mW)  Taps(no sym) Taps (w/ sym)    (Power is for a single FIR row)\n";
 
@@ -163,13 +162,15 @@ void expect_register_outputs_complete(const ScratchDir& dir) {
   const std::string tbl = dir.read("cfg.tbl");
   EXPECT_EQ(count_of(tbl, "\n"), 250);
   const std::string h = dir.read("cfg.h");
-  EXPECT_EQ(h.rfind("/* hfile for cfg configuration; necessary for config_tq7420 function */\n\nstruct {\n", 0),
-            0u);
+  EXPECT_EQ(
+      h.rfind("/* hfile for cfg configuration; necessary for config_tq7420 function */\n\nstruct {\n", 0),
+      0u);
   int entries = count_of(h, "    { ");
   EXPECT_TRUE(contains(h, "\n};\n\nint nwrites = " + std::to_string(entries) + ";\n"));
-  EXPECT_EQ(dir.read("cfg.kx330").rfind(
-                "dwr16 0 fff0\ndwr16 2 80\ndwr16 15 0\ndwr16 1d 0\ndwr16 2 a0\ndwr16 15 0\ndwr16 1d 0\n", 0),
-            0u);
+  EXPECT_EQ(
+      dir.read("cfg.kx330")
+          .rfind("dwr16 0 fff0\ndwr16 2 80\ndwr16 15 0\ndwr16 1d 0\ndwr16 2 a0\ndwr16 15 0\ndwr16 1d 0\n", 0),
+      0u);
   const std::string sim = dir.read("cfg.sim");
   EXPECT_EQ(sim.rfind("Wglb 0 0xfff0\nWcon 0x80 0x15 0\nWcon 0xa0 0x15 0\n", 0), 0u);
   EXPECT_EQ(count_of(sim, "QOEF "), 64);
@@ -252,7 +253,8 @@ TEST(Pipeline, TransmitRunWritesEveryOutput) {
   EXPECT_EQ(r.status, 0);
   // One empty line per interpolating PFIR plan.
   EXPECT_EQ(r.out, "1\n\n1\n\n1\n1\n");
-  EXPECT_EQ(r.err, std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
+  EXPECT_EQ(r.err,
+            std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
   EXPECT_EQ(run.dir.read("cfg.anl"),
             std::string(kBanner) + "Warning(config L1931): " + kSymmetricGainWarning +
                 "Warning(config L1931): " + kSymmetricGainWarning + kTransmitAnalysis + kSym31Report +
@@ -276,7 +278,8 @@ TEST(Pipeline, TransceiveRunWritesEveryOutput) {
   const RunResult& r = run.result;
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\n\n1\n\n2\n2\n");
-  EXPECT_EQ(r.err, std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
+  EXPECT_EQ(r.err,
+            std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
   // Channel C: 8 taps summing to -400, CIC shift 25 (gain 2), FIR shift 13
   // clamped to 7 (gain 400 / 2^14), gain word floor(81.92 x 4096 + 0.5) =
   // 335544 = 5 x 65536 + 7864. Its PFIR takes complex input at rate 2.

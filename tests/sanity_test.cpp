@@ -1,11 +1,12 @@
 // Cross-checks of the finished configuration: which checks run for which
 // channels, their boundaries, and the gain and noise analysis.
+#include "sanity.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "records.h"
-#include "sanity.h"
 #include "test_util.h"
 
 using testing::internal::CaptureStderr;
@@ -190,8 +191,9 @@ TEST(SanityChecks, DoubleRateReceiveNeedsEvenDecimation) {
   chan[1].cic_dec = 3;  // odd channel: checked before the double-rate cut-off
   chan[2].cic_dec = 6;
   Reports r = run_sanity();
-  EXPECT_EQ(occurrences(r.anl, "Error(sanity L47): For double rate mode, cic must decimate by even "
-                                "number (at least 2)\n"),
+  EXPECT_EQ(occurrences(r.anl,
+                        "Error(sanity L47): For double rate mode, cic must decimate by even "
+                        "number (at least 2)\n"),
             1);
 }
 
@@ -362,8 +364,9 @@ TEST(SanityChecks, AgcLimitsAgainstTheBaseGain) {
   EXPECT_EQ(run_sanity(false).err, "Warning: agc_max too large to prevent overflow\n");
   c.agc_max = 1023;  // 8184 < 8192
   c.agc_min = 1025;  // 8200 > 8192
-  EXPECT_EQ(run_sanity(false).err,
-            "Warning: Base gain in AGC smaller than agc_min.\nWarning: Base gain in AGC larger than agc_max.\n");
+  EXPECT_EQ(
+      run_sanity(false).err,
+      "Warning: Base gain in AGC smaller than agc_min.\nWarning: Base gain in AGC larger than agc_max.\n");
   c.agc_freeze = 1;
   EXPECT_EQ(run_sanity(false).err, "");
 }
@@ -423,7 +426,8 @@ TEST(SanityChecks, FrameStrobeDelayZeroForEveryLiveChannel) {
   for (CHAN& c : chan) c.tinf_fso_dly = 0;
   chan[3].powerdown = 1;
   Reports r = run_sanity();
-  EXPECT_EQ(occurrences(r.anl, "Warning(sanity L292): tinf_fso_dly is set to 0, frame strobe will always be high\n"),
+  EXPECT_EQ(occurrences(r.anl,
+                        "Warning(sanity L292): tinf_fso_dly is set to 0, frame strobe will always be high\n"),
             3);
 }
 
@@ -515,7 +519,8 @@ TEST(SanityChecks, SameGainsShareTheFirstAnalysis) {
   chan[3].sumtap = chan[1].sumtap;
   chan[2].sumtap = chan[0].sumtap;
   Reports r = run_sanity();
-  EXPECT_TRUE(contains(r.anl, "\nDoing analysis for channel 2\nSame as channel 0\n\nDoing analysis for channel 3\n"));
+  EXPECT_TRUE(
+      contains(r.anl, "\nDoing analysis for channel 2\nSame as channel 0\n\nDoing analysis for channel 3\n"));
   EXPECT_TRUE(contains(r.anl, "\nDoing analysis for channel 3\nSame as channel 1\n"));
   EXPECT_EQ(occurrences(r.anl, "Gain from gain block"), 1);
   // One differing gain field breaks the match.
