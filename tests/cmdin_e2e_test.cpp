@@ -10,8 +10,12 @@
 namespace {
 
 // Both pairs declared and every channel powered down: nothing else is
-// required, so the run goes through all its passes.
+// required, so the run goes through all its passes (with kPorts, cleanly).
 const std::string kQuiet = "mode ab receive\nmode cd receive\npwr_dwn_cic_AB 1\npwr_dwn_cic_CD 1\n";
+// Powered-down channels still have their port widths checked.
+const std::string kPorts =
+    "channel 0\npins 16\nbits 16\nchannel 1\npins 16\nbits 16\n"
+    "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n";
 const std::string kBanner = "cmd7420 - revWorking, Feb 14 2005\n";
 
 bool contains(const std::string& text, const std::string& part) {
@@ -47,7 +51,7 @@ TEST(CmdinRun, WidthErrorsStopTheRunAndFittingValuesDoNot) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Error: coef_ofsc has only 4 bits\nUsage: FIR coefficient address offset\n\n");
 
-  dir.write("fits.txt", kQuiet + "channel 0\ncoef_ofsc 0xf\n");
+  dir.write("fits.txt", kQuiet + "channel 0\ncoef_ofsc 0xf\n" + kPorts);
   r = run_cmd7420(dir, {"fits.txt"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err.rfind(kBanner, 0), 0u);
@@ -68,13 +72,14 @@ TEST(CmdinRun, ReportedButNotFlaggedErrorsLetTheRunFinishWithStatusOne) {
 TEST(CmdinRun, CarriageReturnLineEndsAreWarnedAboutAndReadNormally) {
   ScratchDir dir;
   std::string crlf;
-  for (char c : kQuiet + "print table\n")
+  const std::string text = kQuiet + "print table\n" + kPorts;
+  for (char c : text)
     crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   dir.write("dos.txt", crlf);
   RunResult r = run_cmd7420(dir, {"dos.txt"});
   EXPECT_EQ(r.status, 0);
   std::string warnings;
-  for (int line = 1; line <= 5; ++line)
+  for (int line = 1; line <= 17; ++line)
     warnings += "Warning: Non ascii character on line " + std::to_string(line) +
                 "; character was deleted.\nIf there are problems, delete and re-write the line by "
                 "hand.\n";
@@ -85,7 +90,7 @@ TEST(CmdinRun, CarriageReturnLineEndsAreWarnedAboutAndReadNormally) {
 TEST(CmdinRun, ControlFileIsFoundUnderItsCutNameAndExtensions) {
   for (const char* typed : {"x", "x.txt", "x.anything"}) {
     ScratchDir dir;
-    dir.write("x.txt", kQuiet + "print table\n");
+    dir.write("x.txt", kQuiet + "print table\n" + kPorts);
     RunResult r = run_cmd7420(dir, {typed});
     EXPECT_EQ(r.status, 0) << typed;
     EXPECT_TRUE(dir.exists("x.tbl")) << typed;
@@ -99,11 +104,12 @@ TEST(CmdinRun, ControlFileIsFoundUnderItsCutNameAndExtensions) {
 TEST(CmdinRun, IncludesAreInsertedWhereTheyStand) {
   ScratchDir dir;
   dir.write("common.tq7420", "mode cd receive\npwr_dwn_cic_AB 1\n");
-  dir.write("main.txt", "mode ab receive\ninclude common\npwr_dwn_cic_CD 1\n");
+  dir.write("main.txt", "mode ab receive\ninclude common\npwr_dwn_cic_CD 1\n" + kPorts);
   RunResult r = run_cmd7420(dir, {"main.txt"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(dir.read("cmd7420TmpCmdFile"),
-            "mode ab receive\nmode cd receive\npwr_dwn_cic_AB 1\n\npwr_dwn_cic_CD 1\n\n");
+            "mode ab receive\nmode cd receive\npwr_dwn_cic_AB 1\n\npwr_dwn_cic_CD 1\n" + kPorts +
+                "\n");
 }
 
 TEST(CmdinRun, AMissingOrCyclicIncludeEndsTheRun) {
@@ -131,7 +137,7 @@ TEST(CmdinRun, ATooLongLineEndsTheRun) {
 
 TEST(CmdinRun, OverrideLinesAreAppliedAfterTheComputation) {
   ScratchDir dir;
-  dir.write("ov.txt", kQuiet + "override\nfreq 2\nprint debug\n");
+  dir.write("ov.txt", kQuiet + kPorts + "override\nfreq 2\nprint debug\n");
   RunResult r = run_cmd7420(dir, {"ov.txt"});
   EXPECT_EQ(r.status, 0);
   // The override pass starts with no channel declared, after the banner.
@@ -172,7 +178,7 @@ TEST(CmdinRun, CoefficientFileProblems) {
 
 TEST(CmdinRun, HelpIsPrintedOnStandardError) {
   ScratchDir dir;
-  dir.write("h.txt", kQuiet + "help fck\n");
+  dir.write("h.txt", kQuiet + "help fck\n" + kPorts);
   RunResult r = run_cmd7420(dir, {"h.txt"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err.rfind("\nfck  Pseudo-variable with 64 bits.  In receive Mandatory.  In transmit "

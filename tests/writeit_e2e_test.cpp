@@ -34,7 +34,9 @@ const char* const kHandSetControl =
     "print kx330\n"
     "print hfile\n"
     "print sim\n"
-    "print table\n";
+    "print table\n"
+    "channel 0\npins 16\nbits 16\nchannel 1\npins 16\nbits 16\n"
+    "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n";
 
 std::string quote(const std::string& s) { return "'" + s + "'"; }
 
@@ -93,7 +95,8 @@ TEST(HandSetRegisters, LandInEveryRequestedOutput) {
 TEST(HandSetRegisters, OnlyTheTableWhenOnlyTheTableIsAsked) {
   ScratchDir dir;
   std::string control = kHandSetControl;
-  control = control.substr(0, control.find("print kx330")) + "print table\n";
+  const std::string other_prints = "print kx330\nprint hfile\nprint sim\n";
+  control.erase(control.find(other_prints), other_prints.size());
   dir.write("run.txt", control);
   RunResult r = run_cmd7420(dir, {"run.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
