@@ -219,6 +219,15 @@ void default_receive_word(CHAN& c, int gaini) {
   setparam(&c.gain_msb, (gaini >> 16) & 7);
 }
 
+// A receive gain from the control file beyond the 19-bit gain word would
+// reach the chip cut to its low bits (no later check looks at the receive
+// gain), so the word is held to its range and the user told.
+int fitted_receive_word(double word) {
+  if (!(word >= 0.0 && word <= kMaxGainWord))
+    myerrfun("gain must be at least 0 and below 128", kModule, 1976);
+  return gain_word(word);
+}
+
 void receive_gain_word(CHAN& c) {
   if (c.gain_msb != -1 && c.gain_lsb == -1) {
     mywarningfun("Set gain_msb without setting gain_lsb...ignoring gain_msb setting.", kModule,
@@ -231,7 +240,8 @@ void receive_gain_word(CHAN& c) {
                  1973);
     c.gain = -1.0;
   }
-  if (c.gain != -1.0) default_receive_word(c, gain_word(std::trunc(c.gain * 4096.0 + 0.5)));
+  if (c.gain != -1.0)
+    default_receive_word(c, fitted_receive_word(std::trunc(c.gain * 4096.0 + 0.5)));
 }
 
 // FIR shift of a receive channel. Without AGC the FIR's own gain must stay

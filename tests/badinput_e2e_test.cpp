@@ -329,6 +329,37 @@ TEST(BadInput, NonNumericAndOutOfRangeValuesStopAfterTheFirstPass) {
   }
 }
 
+// The gain block's word has 19 bits (gain 1.0 is 4096): a receive gain that
+// does not fit is held to the range and reported; a transmit gain is reported
+// by the check of transmit settings.
+TEST(BadInput, GainBeyondTheGainWord) {
+  struct {
+    bool transmit;
+    const char* gain;
+    const char* message;
+  } cases[] = {
+      {false, "gain 200", "Error: gain must be at least 0 and below 128\n"},
+      {false, "gain 128", "Error: gain must be at least 0 and below 128\n"},
+      {false, "gain -2", "Error: gain must be at least 0 and below 128\n"},
+      {true, "gain 200", "Error: gain can not be larger than 128\n\n"},
+  };
+  for (const auto& c : cases) {
+    RunDir dir;
+    std::string chan0 = std::string(c.gain) + "\nprint table\n";
+    dir.write("rx.txt", c.transmit ? transmit_control("", chan0) : receive_control("", chan0));
+    RunResult r = run_cmd7420(dir, {"rx.txt"});
+    EXPECT_EQ(r.status, 1) << c.gain;
+    EXPECT_EQ(occurrences(r.err, c.message), 2) << c.gain << r.err;  // channels A and B
+  }
+  // Just below 128 fits: 127.99 x 4096 + 0.5 gives the word 0x7FFD7.
+  RunDir dir;
+  dir.write("rx.txt", receive_control("", "gain 127.99\nprint table\n"));
+  RunResult r = run_cmd7420(dir, {"rx.txt"});
+  EXPECT_FALSE(contains(r.err, "gain must be")) << r.err;
+  EXPECT_TRUE(contains(dir.read("rx.tbl"), "\ngain_lsb             65495 65495    -1    -1\n"));
+  EXPECT_TRUE(contains(dir.read("rx.tbl"), "\ngain_msb                 7     7    -1    -1\n"));
+}
+
 // ---- Zero where the program divides ----
 
 struct ZeroCase {
