@@ -135,11 +135,9 @@ bool in_range(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 // A powered-down channel whose filter settings were never completed must
 // not stop the live channels: true when planning it would report an error
-// or end the program. Stores nothing. The CIC count of a powered-down pair
-// left unset is negative: a receive plan only reports it as its largest
-// rate, and a transmit plan finds no rate, which the search below sees.
+// or end the program. Stores nothing.
 bool planning_would_fail(const CHAN& c, int ch) {
-  if (c.ncoefs == -1) return true;
+  if (c.ncoefs == -1 || c.ncic < 0) return true;
   PlanInputs p = plan_inputs(c, ch);
   int dataT = wrap32(p.fir_cmplx + 1LL);
   if (!in_range(c.fir_diff, 0, 1) || !in_range(dataT, 1, 2) || !in_range(c.fir_nchan, 1, 16) ||

@@ -428,6 +428,7 @@ TEST(FirPoweredDown, EachFailingSettingIsCaught) {
       {"symmetry 3", [](CHAN& c) { c.fir_sym = 3; }},
       {"no taps", [](CHAN& c) { c.ncoefs = 0; }},
       {"input rate 64", [](CHAN& c) { c.ncoefs = 512, c.fir_dec = 1, c.fir_cmplx = 1; }},
+      {"negative ncic", [](CHAN& c) { c.ncic = -2; }},
       {"accumulator", [](CHAN& c) { c.fir_nchan = 2, c.fir_dec = 1, c.ncoefs = 16; }},
   };
   for (const Case& k : cases) {
@@ -439,34 +440,6 @@ TEST(FirPoweredDown, EachFailingSettingIsCaught) {
     EXPECT_EQ(exit_status, 0) << k.what;
     EXPECT_EQ(c.inrate, -1) << k.what;
   }
-}
-
-TEST(FirPoweredDown, ReceiveWithoutCicCountIsPlanned) {
-  // A powered-down pair whose cic_dec was never given has ncic 1 x -1 - 1
-  // = -2: the receive plan shows it as its largest rate (-1) and finds no
-  // candidate rates, but still plans the filter (64 taps by 4: inrate 1).
-  CHAN& c = receive_channel(64, 4);
-  c.powerdown = 1;
-  c.ncic = -2;
-  ASSERT_EQ(plan(), 1);
-  EXPECT_TRUE(has(output_text(kOutDbg), "inrate=Min inrate=1, Max inrate=-1\n"));
-  EXPECT_TRUE(has(output_text(kOutDbg), "fir_config(): name=SRR11N41, Mininrate=1, Maxinrate=-1\n"));
-  EXPECT_EQ(exit_status, 0);
-  EXPECT_EQ(c.inrate, 1);
-  EXPECT_TRUE(rates_of(c).empty());
-  EXPECT_EQ(c.fir_clk_cnt, 0);  // inrate 1 / interp 1 - 1: ncic is not 0
-  EXPECT_EQ(c.fir_clk_cnt_en, 1);
-  EXPECT_EQ(ram_words(c, 0, 4), (std::vector<int>{4, 3, 2, 1}));
-}
-
-TEST(FirPoweredDown, TransmitWithoutCicCountIsLeftAlone) {
-  // No output rate up to ncic + 1 = -1: live, this would end the run.
-  CHAN& c = transmit_channel(32, 2, -2);
-  c.powerdown = 1;
-  ASSERT_EQ(plan(), 0);
-  EXPECT_EQ(output_text(kOutDbg), "");
-  EXPECT_EQ(exit_status, 0);
-  EXPECT_EQ(c.inrate, -1);
 }
 
 TEST(FirPoweredDown, TransmitWithoutCoefficientsOrInterpolation) {

@@ -364,34 +364,3 @@ TEST(ReceiveTrace, SplitIqWithZeroPadAndOverride) {
                         "dwr16 2 80\ndwr16 15 4934\ndwr16 1d 4935\ndwr16 2 a0\ndwr16 15 da50\n"
                         "dwr16 1d 0\ndwr16 0 4100\ndwr16 3 1ff\n"));
 }
-
-// A powered-down pair keeps the filter it was given even without a CIC
-// count: channel C's plan only shows the unset count as its largest rate.
-TEST(ReceiveTrace, PoweredDownChannelWithFilterButNoCicCount) {
-  ScratchDir dir;
-  dir.write("lp31.coef", kLowpass31);
-  std::string control = kRealReceive;
-  control.replace(control.find("channel 2\n"), 10, "channel 2\nfir_coef lp31.coef\nfir_dec 2\n");
-  dir.write("rx.txt", control);
-  RunResult r = run_cmd7420(dir, {"rx.txt"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "2\n2\n2\n-1\n");
-  EXPECT_EQ(r.err, kBanner +
-                       "Warning: CIC shift was calculated to be over 39; setting to 39 as MAX value\n"
-                       "Warning: CIC shift was calculated to be over 39; setting to 39 as MAX value\n" +
-                       kFrozenAgcWarning + kPoweredDownNcic);
-  const std::string dbg = dir.read("rx.dbg");
-  EXPECT_EQ(occurrences(dbg, "fir_config(): name=SCR12O21, Mininrate=2, Maxinrate=8\n"), 2);
-  EXPECT_EQ(occurrences(dbg, "fir_config(): name=SCR12O21, Mininrate=2, Maxinrate=-1\n"), 1);
-
-  const std::string tbl = dir.read("rx.tbl");
-  EXPECT_EQ(table_line(tbl, "ncic"), per_channel("ncic", 7, 7, -2, -2));
-  EXPECT_EQ(table_line(tbl, "coef_modc"), per_channel("coef_modc", 1, 1, 1, -1));
-  EXPECT_EQ(table_line(tbl, "fir_cmplx"), per_channel("fir_cmplx", 1, 1, 1, -1));
-  EXPECT_EQ(table_line(tbl, "fir_sync_cnt"), per_channel("fir_sync_cnt", 127, 127, 127, -1));
-  // ncic -2 is not 0, so the clock count comes from the planner: 2 / 1 - 1.
-  EXPECT_EQ(table_line(tbl, "fir_clk_cnt"), per_channel("fir_clk_cnt", 1, 1, 1, -1));
-  EXPECT_EQ(table_line(tbl, "fir_clk_cnt_en"), per_channel("fir_clk_cnt_en", 1, 1, 1, -1));
-  EXPECT_EQ(table_line(tbl, "gain_lsb"), per_channel("gain_lsb", 13442, 10081, -1, -1));
-  EXPECT_TRUE(contains(dir.read("rx.kx330"), "dwr16 2 51\ndwr16 10 2732\ndwr16 11 2103\n"));
-}
