@@ -86,6 +86,10 @@ const char* const kRealReceive =
     "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n"
     "print table\nprint kx330\nprint debug\n";
 
+const std::string kComplexRestriction =
+    "Warning: Gain settings violate gain restriction:\n"
+    "zpad_gain x mix_gain x cic_gain x rshift_gain <= .70711 with complex in and nonsymmetric filter";
+
 const char* const kDoubleRateReceive =
     "; Four receive channels, complex input at double rate: A/B and C/D each\n"
     "; carry one signal split over the pair.\n"
@@ -222,7 +226,12 @@ TEST(ReceiveTrace, DoubleRateComplexOnAllFourChannels) {
                 "Warning: agc_freeze is 0 (i.e., agc is on), but agc_cf (target agc crest factor in\n"
                 "dB) not set. Defaulting to 10dB.\n"
                 "Warning: agc_freeze is 0 (i.e., agc is on), but agc_mode (0 for CDMA, 1 for narrowband\n"
-                "and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n");
+                "and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n" +
+                // The cross-checks: with complex input and a non-symmetric
+                // filter P = zpad x cic x rshift x mix = 1 > .70711 on the even
+                // channels (the odd channel of a double-rate pair is not
+                // checked); the continuation has no line end of its own.
+                kComplexRestriction + kComplexRestriction);
 
   const std::string dbg = dir.read("rx2.dbg");
   EXPECT_EQ(occurrences(dbg, "fir_config(): name=SRR11N21, Mininrate=1, Maxinrate=4\n"), 2);
