@@ -130,7 +130,8 @@ TEST(TransmitTrace, FourComplexChannelsIntoOneOutput) {
   EXPECT_EQ(t["toutf_xmt_AB"], Values{"1"});
   EXPECT_EQ(t["toutf_xmt_CD"], Values{"1"});
   // Complex transmit mixers at full rate.
-  for (const char* sel : {"mix_icos", "mix_isin", "mix_qcos", "mix_qsin"}) EXPECT_EQ(t[sel], all4("3")) << sel;
+  for (const char* sel : {"mix_icos", "mix_isin", "mix_qcos", "mix_qsin"})
+    EXPECT_EQ(t[sel], all4("3")) << sel;
   EXPECT_EQ(t["mix_inv_qsin"], all4("1"));
   // Interface: 4 pins, 16 bits, I/Q multiplexed; 16 clocks per cycle.
   EXPECT_EQ(t["tinf_pins"], all4("1"));
@@ -159,10 +160,13 @@ TEST(TransmitTrace, FourComplexChannelsIntoOneOutput) {
   EXPECT_TRUE(ends_with(dir.read("tx4.anl"), "Estimate power is   369mW at 100.0 MHz and 1.8V\n"));
 
   std::string kx = dir.read("tx4.kx330");
-  EXPECT_TRUE(contains(kx, "dwr16 2 13\ndwr16 10 1a4c\ndwr16 11 1084\ndwr16 12 f\ndwr16 13 411\ndwr16 14 f228\n"));
-  EXPECT_TRUE(contains(kx, "dwr16 2 80\ndwr16 10 29a\ndwr16 11 0\ndwr16 12 9999\ndwr16 13 9999\ndwr16 14 1999\n"));
+  EXPECT_TRUE(contains(kx, "dwr16 2 13\ndwr16 10 1a4c\ndwr16 11 1084\ndwr16 12 f\ndwr16 13 411\n"
+                           "dwr16 14 f228\n"));
+  EXPECT_TRUE(contains(kx, "dwr16 2 80\ndwr16 10 29a\ndwr16 11 0\ndwr16 12 9999\ndwr16 13 9999\n"
+                           "dwr16 14 1999\n"));
   EXPECT_TRUE(contains(kx, "dwr16 2 81\ndwr16 10 b7b7\ndwr16 11 315\n"));
-  EXPECT_TRUE(contains(kx, "dwr16 2 a1\ndwr16 10 0\ndwr16 11 0\ndwr16 12 ff80\ndwr16 13 2007\ndwr16 14 5501\n"));
+  EXPECT_TRUE(contains(kx, "dwr16 2 a1\ndwr16 10 0\ndwr16 11 0\ndwr16 12 ff80\ndwr16 13 2007\n"
+                           "dwr16 14 5501\n"));
   EXPECT_TRUE(contains(kx, "dwr16 2 11\ndwr16 10 4100\ndwr16 11 4311\ndwr16 12 400\ndwr16 13 611\n"));
   EXPECT_TRUE(contains(kx, "dwr16 2 c\ndwr16 10 0\ndwr16 11 ff88\n"));
   EXPECT_TRUE(contains(kx, "dwr16 2 f\ndwr16 10 4000\ndwr16 11 2648\n"));
@@ -485,4 +489,47 @@ TEST(TransmitTrace, SplitPairsWithSumInputAndSlowClock) {
                        "Debug(config L1219): Dbg: nchan 1 tdm 0 minrq 0 delay 3 xa 0 xb 0 ya 4 yb "
                        "4 div 2 iqmux 0 cmplx 0 pins 4 bits 16 fscnt 16 min 4 nfs 1 ndivcks 16\n\n"));
   EXPECT_TRUE(ends_with(dir.read("sumin.anl"), "Estimate power is   295mW at 100.0 MHz and 1.8V\n"));
+}
+
+// Values from the control file against the computed ones: fields the passes
+// only default keep the user's value (and the computation goes on with its
+// own), while the CIC count is always stored from cic_int.
+TEST(TransmitTrace, UserValuesAgainstComputedOnes) {
+  ScratchDir dir;
+  dir.write("hb15.coef", kHalfBand15);
+  dir.write("ovr.txt",
+            "mode ab transmit\nmode cd transmit\nfck 100\ntout_nsig 1\ntout_cmplx 1\n"
+            "sum_shift 2\nsum_selI 100\ntoutf_bo 3\n"
+            "channel 0\nfir_coef hb15.coef\ncic_int 8\nfir_int 2\ntinf_cmplx 1\npins 4\nbits 16\n"
+            "freq 10\ngain_lsb 3000\nfir_shift 5\ncic_shift 20\ntinf_fso_dly 2\nncic 5\n"
+            "cic_xmt_5stg 1\n"
+            "channel 1\ncopy_channel 0\nchannel 2\ncopy_channel 0\nchannel 3\ncopy_channel 0\n"
+            "print table\nprint debug\n");
+  RunResult r = run_cmd7420(dir, {"ovr.txt"});
+  EXPECT_EQ(r.status, 0);
+  std::string expert;
+  for (const char* name : {"sum_shift", "sum_selI", "ncic", "cic_xmt_5stg"})
+    expert += std::string("Warning: Manually setting a variable that is normally computed\n"
+                          "Experts only.  Black diamond run. Variable ") +
+              name + "\n";
+  std::string range =
+      "Warning: Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).\n";
+  EXPECT_EQ(r.err, expert + "cmd7420 - revWorking, Feb 14 2005\n" + range + range + range + range);
+
+  auto t = table_values(dir.read("ovr.tbl"));
+  EXPECT_EQ(t["ncic"], all4("7"));
+  EXPECT_EQ(t["cic_xmt_5stg"], all4("1"));
+  EXPECT_EQ(t["cic_xmt_d6stg"], all4("0"));
+  EXPECT_EQ(t["cic_shift"], all4("20"));
+  EXPECT_EQ(t["gain_lsb"], all4("3000"));
+  EXPECT_EQ(t["gain_msb"], all4("0"));
+  EXPECT_EQ(t["gain"], all4("0.732422"));
+  EXPECT_EQ(t["fir_shift"], all4("5"));
+  EXPECT_EQ(t["tinf_fso_dly"], all4("2"));
+  EXPECT_EQ(t["sum_shift"], Values{"2"});
+  EXPECT_EQ(t["sum_selI"], Values{"100"});
+  EXPECT_EQ(t["sum_selQ"], Values{"183"});
+  EXPECT_EQ(t["toutf_bo"], Values{"3"});
+  EXPECT_EQ(t["toutf_do"], Values{"0"});
+  EXPECT_TRUE(contains(dir.read("ovr.dbg"), "Debug(config L619):  0x200c 0x41 0xb764  0x311 1 4 1 1\n"));
 }
