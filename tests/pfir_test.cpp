@@ -244,6 +244,16 @@ TEST(PfirAnalysis, ZeroDivisorsGiveATableWithoutRows) {
   }
 }
 
+// The complex divisor fir_cmplx + 1 wraps at the top of the int range
+// instead of overflowing: 32 / -2^31 is 0, and the odd fold gives -1.
+TEST(PfirAnalysis, LargestComplexFlagWrapsTheDivisor) {
+  odd_symmetric_receive();
+  chan[0].fir_cmplx = 2147483647;
+  chan[0].possible_inrate[1] = -1;
+  EXPECT_EQ(table_of(report(0)),
+            std::string(kHeader) + kColumnsBoth + "0.167   15.0      0            -1 X     \n");
+}
+
 TEST(PfirAnalysis, ReportNamesTheChannel) {
   odd_symmetric_receive();
   chan[2] = chan[0];

@@ -258,6 +258,19 @@ TEST(SanityChecks, TransmitInputTiming) {
   EXPECT_EQ(run_sanity(false).err, "");
 }
 
+// A negative word length rounds its clock count up towards zero:
+// -3 bits over 2 pins is -1.5, so -1 clocks.
+TEST(SanityChecks, TransmitInputTimingRoundsANegativeQuotientUp) {
+  clean_chip(1, 1);
+  for (int ch : {1, 2, 3}) chan[ch].powerdown = 1;
+  chan[0].pins = 2;
+  chan[0].bits = -3;
+  chan[0].tinf_fs_cnt = -2;  // -1 < -1 is false
+  EXPECT_EQ(run_sanity(false).err, "");
+  chan[0].tinf_fs_cnt = -3;  // -2 < -1
+  EXPECT_EQ(run_sanity(false).err, "Error: Not enough time to get data in for channel\n");
+}
+
 TEST(SanityChecks, TdmInputMustMatchChannelA) {
   clean_chip(1, 1);
   chan[0].tinf_src = 6;
