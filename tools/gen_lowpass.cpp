@@ -34,7 +34,7 @@ struct Design {
   double rate = 0, pass = 0, stop = 0;
   int peak = 32767;
   std::string out;
-  std::string command;  // the command line, recorded in the design file
+  std::string command;  // the command line (output file without its directory)
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -54,12 +54,16 @@ double number_arg(const char* text, const char* name) {
   return v;
 }
 
+std::string base_name(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 Design parse(int argc, char** argv) {
   Design d;
   d.command = "gen_lowpass";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    d.command += " " + a;
     if (a.rfind("--", 0) != 0) {
       if (!d.out.empty()) usage("more than one output file");
       d.out = a;
@@ -67,7 +71,7 @@ Design parse(int argc, char** argv) {
     }
     if (i + 1 >= argc) usage(("missing value after " + a).c_str());
     const char* v = argv[++i];
-    d.command += std::string(" ") + v;
+    d.command += " " + a + " " + v;
     if (a == "--taps") {
       double t = number_arg(v, "--taps");
       if (t != std::floor(t) || t < 3 || t > 512) usage("--taps must be a whole number 3..512");
@@ -87,6 +91,7 @@ Design parse(int argc, char** argv) {
     }
   }
   if (d.out.empty()) usage("no output file");
+  d.command += " " + base_name(d.out);
   if (d.taps == 0) usage("--taps is required");
   if (!(d.rate > 0)) usage("--rate must be positive");
   if (!(d.pass > 0 && d.pass < d.stop && d.stop < d.rate / 2))
@@ -175,11 +180,6 @@ Response measure(const std::vector<int>& q, double pass, double stop) {
   r.ripple_db = 20 * std::log10(hi / lo);
   r.attenuation_db = -20 * std::log10(std::max(worst_stop, 1e-12) / dc);
   return r;
-}
-
-std::string base_name(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string design_path(const std::string& coef_path) {
