@@ -182,10 +182,21 @@ Parsed parse_int_word(const std::string& word, int* out) {
   return Parsed::kValue;
 }
 
+// True when strtod stopped at the 'x' of a "0x" prefix that no hex digit
+// (or point) follows: "%lf" reads nothing from such a word, while strtod
+// takes its "0".
+bool bare_hex_prefix(const char* word, const char* end) {
+  const char* p = word;
+  if (*p == '+' || *p == '-') ++p;
+  if (end != p + 1 || p[0] != '0' || (p[1] != 'x' && p[1] != 'X')) return false;
+  return !std::isxdigit(static_cast<unsigned char>(p[2])) && p[2] != '.';
+}
+
 Parsed parse_double_word(const std::string& word, double* out) {
   char* end = nullptr;
   double v = std::strtod(word.c_str(), &end);
-  if (end == word.c_str() || !std::isfinite(v)) return Parsed::kNotANumber;
+  if (end == word.c_str() || bare_hex_prefix(word.c_str(), end) || !std::isfinite(v))
+    return Parsed::kNotANumber;
   *out = v;
   return Parsed::kValue;
 }

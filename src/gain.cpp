@@ -30,6 +30,11 @@ double log2_of(double x) { return std::log(x) / std::log(2.0); }
 // A gain word from its double value (already floored or truncated).
 int gain_word(double v) { return clamp_to_int(v, 0, kMaxGainWord, kMaxGainWord); }
 
+// A working gain value from its double (already floored): exact whenever an
+// int holds it, so that the shifts and the gain follow it; NaN counts as
+// above the range.
+int working_gain(double v) { return clamp_to_int(v, INT_MIN, INT_MAX, INT_MAX); }
+
 // A 0..7 shift from its double value; NaN counts as above the range.
 int shift_0_to_7(double v) { return clamp_to_int(v, 0, 7, 7); }
 
@@ -124,7 +129,7 @@ void normalise_gain(int& G, int& firshift, bool symmetric) {
   int low = symmetric ? 1023 : 2047;
   int high = symmetric ? 2047 : 4096;
   while (G <= low && firshift > 0) {
-    G *= 2;
+    G = wrap_mul(G, 2);
     --firshift;
   }
   while (G > high && firshift <= 6) {
@@ -149,10 +154,10 @@ void transmit_channel(int ch) {
   double fir_peak_gain = max_pfir_mag_sum / std::pow(2.0, 21 - firshift);
   int G;
   if (c.gain_lsb == -1) {
-    G = gain_word(std::floor(ieee_div(4096.0, fir_peak_gain)));
+    G = working_gain(std::floor(ieee_div(4096.0, fir_peak_gain)));
     if (c.fir_sym != 0) G >>= 1;
   } else {
-    G = gain_word(std::floor(c.gain * 4096.0));
+    G = working_gain(std::floor(c.gain * 4096.0));
   }
   c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));
 
@@ -181,7 +186,7 @@ void transmit_channel(int ch) {
   setparam(&g.sum_shift, sumshift);
 
   if (c.gain_lsb == -1) {
-    G = gain_word(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
+    G = working_gain(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
     normalise_gain(G, firshift, c.fir_sym != 0);
   }
   if (c.fir_sym == 0 && (G > 4096 || G <= 2047))
@@ -190,8 +195,11 @@ void transmit_channel(int ch) {
     mywarningfun("Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).",
                  kModule, 1931);
 
-  setparam(&c.gain_lsb, G & 0xFFFF);
-  setparam(&c.gain_msb, G >> 16);
+  // Only the word is held to its 19 bits; the gain keeps G, so that a gain
+  // beyond the field is still seen by the constraint and the sanity checks.
+  int word = gain_word(G);
+  setparam(&c.gain_lsb, word & 0xFFFF);
+  setparam(&c.gain_msb, word >> 16);
   c.gain = G / 4096.0;
   setparam(&c.fir_shift, firshift);
   c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));

@@ -23,11 +23,14 @@ inline int wrap_div(int a, int b) { return (b == -1) ? wrap_sub(0, a) : a / b; }
 // Remainder of wrap_div; b must not be 0.
 inline int wrap_rem(int a, int b) { return (b == -1) ? 0 : a % b; }
 
-// a / b with the IEEE result (±inf, NaN) when b is zero, without performing
-// a division by zero.
+// a / b with the result the machine's division gives (±inf; for 0 / 0 the
+// default NaN, whose sign bit is set and which prints as "-nan"; a NaN
+// dividend passes through) when b is zero, without performing a division by
+// zero.
 inline double ieee_div(double a, double b) {
   if (b != 0.0) return a / b;
-  if (std::isnan(a) || a == 0.0) return std::nan("");
+  if (std::isnan(a)) return a;
+  if (a == 0.0) return std::copysign(std::nan(""), -1.0);
   bool negative = std::signbit(a) != std::signbit(b);
   return negative ? -HUGE_VAL : HUGE_VAL;
 }

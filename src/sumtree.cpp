@@ -5,6 +5,8 @@
 // the summing modes and the output-formatter fields through setparam.
 #include "sumtree.h"
 
+#include <cstring>
+
 #include "diag.h"
 #include "records.h"
 #include "strtab.h"
@@ -24,9 +26,13 @@ const char* const SPEED = "HFT";
 const char* const RES = "NW";
 const char* const DiFF = "ND";
 
-// The letter of `v` in a two- or three-letter alphabet; '?' for a value the
-// alphabet has no letter for.
-char letter(const char* alphabet, int count, int v) { return v >= 0 && v < count ? alphabet[v] : '?'; }
+// The letter of `v` in its alphabet. The index one past the last letter
+// reads the text's terminating NUL, which ends the reported line there, as
+// indexing the text itself does; '?' stands in only beyond the text.
+char letter(const char* alphabet, int v) {
+  int count = static_cast<int>(std::strlen(alphabet));
+  return v >= 0 && v <= count ? alphabet[v] : '?';
+}
 
 // Output paths the requested signals need. Taken in unsigned arithmetic so
 // that absurd user values wrap as 32-bit ints do instead of overflowing.
@@ -156,8 +162,8 @@ void sumtree_config() {
   if (cmplx != 0 && chanout > 1 && sumio != 0)
     myerrfun("Can not use sumio for multiple complex channels", kModule, 456);
 
-  mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, 2, cmplx), chanout, letter(SPEED, 3, speed),
-                    letter(RES, 2, res), chanin, sumio, letter(DiFF, 2, diff)),
+  mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, cmplx), chanout, letter(SPEED, speed),
+                    letter(RES, res), chanin, sumio, letter(DiFF, diff)),
              kModule, 460);
 
   if (speed == 2 && chanin == 4) myerrfun("can not generate 4 2x channels", kModule, 462);

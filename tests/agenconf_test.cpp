@@ -70,6 +70,12 @@ void open_unbuffered_on_stderr(int bit) {
   g.printout |= bit;
 }
 
+// An error as the open debug file (on standard error) and then standard
+// error itself show it.
+std::string error_both(int line, const std::string& text) {
+  return strfmt("Error(agenconf L%d): %s\n", line, text.c_str()) + "Error: " + text + "\n";
+}
+
 // Names, validates (quietly as to standard error) and plans a case.
 void plan(const char* name) {
   name_case(name);
@@ -526,13 +532,18 @@ TEST(Plan, FirClockCountAtTheHighestRate) {
 
 TEST(Plan, BeramReadOutsideTheTableIsReportedAndReadsZero) {
   plan("SRR48N11");
+  open_test_output(kOutDbg);
   CaptureStderr();
   EXPECT_EQ(AC.GetBERAM(16), 0);
   EXPECT_EQ(AC.GetBERAM(-1), 0);
   EXPECT_EQ(GetCapturedStderr(),
             "Error: (AgenConf): Trying to Read BERAM outside of boundaries!\n"
             "Error: (AgenConf): Trying to Read BERAM outside of boundaries!\n");
+  EXPECT_EQ(output_text(kOutDbg),
+            "Error(agenconf L1227): (AgenConf): Trying to Read BERAM outside of boundaries!\n"
+            "Error(agenconf L1227): (AgenConf): Trying to Read BERAM outside of boundaries!\n");
   EXPECT_EQ(exit_status, 1);
+  close_outputs();
 }
 
 TEST(Plan, TableGettersReadZeroOutsideTheirTables) {
@@ -602,6 +613,29 @@ TEST(AgenConfDeathTest, BadValuesNameTheLastOffendingField) {
   }
 }
 
+TEST(AgenConfDeathTest, BadValueReportsTheValuesThenTheLabelAtItsLine) {
+  const std::string values = " diff=0 data=1 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=17\n";
+  EXPECT_EXIT(
+      {
+        init();
+        open_unbuffered_on_stderr(kOutDbg);
+        AC.Init();
+        AC.SetName(0, 1, 1, 1, 1, 0, 1, 17);
+      },
+      ExitedWithCode(255),
+      Eq(values + values + error_both(118, "Invalid Filter name 7 (1-g) interpolation!")));
+}
+
+TEST(AgenConfDeathTest, BadNameLengthAtItsLine) {
+  EXPECT_EXIT(
+      {
+        init();
+        open_unbuffered_on_stderr(kOutDbg);
+        AC.SetName("SRR11N1");
+      },
+      ExitedWithCode(255), Eq(error_both(60, "Invalid String Name!")));
+}
+
 TEST(AgenConfDeathTest, BadNames) {
   struct Bad {
     const char* name;
@@ -662,11 +696,12 @@ TEST(AgenConfDeathTest, RegistersBeforeAnyCase) {
   EXPECT_EXIT(
       {
         init();
+        open_unbuffered_on_stderr(kOutDbg);
         AC.Init();
         AC.SetTables();
         AC.SetRegs();
       },
-      ExitedWithCode(255), Eq("Error: Must SetName() before SetControl()\n"));
+      ExitedWithCode(255), Eq(error_both(900, "Must SetName() before SetControl()")));
 }
 
 TEST(AgenConfDeathTest, FilterStepBeyondSixteen) {
@@ -676,9 +711,10 @@ TEST(AgenConfDeathTest, FilterStepBeyondSixteen) {
         init();
         AC.Init();
         AC.SetName("SRR44N51");
+        open_unbuffered_on_stderr(kOutDbg);
         AC.SetRegs();
       },
-      ExitedWithCode(255), Eq("Error: Filter step out of range!\n"));
+      ExitedWithCode(255), Eq(error_both(873, "Filter step out of range!")));
 }
 
 TEST(AgenConfDeathTest, NegativeBackwardStep) {
@@ -689,9 +725,10 @@ TEST(AgenConfDeathTest, NegativeBackwardStep) {
         init();
         AC.Init();
         AC.SetName("SRR52N31");
+        open_unbuffered_on_stderr(kOutDbg);
         AC.SetRegs();
       },
-      ExitedWithCode(255), Eq("Error: negstep out of range!\n"));
+      ExitedWithCode(255), Eq(error_both(881, "negstep out of range!")));
 }
 
 TEST(AgenConfDeathTest, TablesOfARefusedCaseOverrunTheStrobes) {
@@ -713,38 +750,45 @@ TEST(AgenConfDeathTest, FirClockCountBeyondEightBits) {
         AC.Init();
         AC.SetName("SRR11N11");
         AC.inrate = 300;
+        open_unbuffered_on_stderr(kOutDbg);
         AC.GetFirClkCnt();
       },
-      ExitedWithCode(255), Eq("Error: (AgenConf): GetFirClkCnt too large!!!\n"));
+      ExitedWithCode(255), Eq(error_both(1216, "(AgenConf): GetFirClkCnt too large!!!")));
 }
 
 TEST(AgenConfDeathTest, SettersCheckIndexAndValue) {
   struct Setter {
     void (AgenConf::*set)(int, int);
     int a, c;
+    int line;
     const char* text;
   };
   const Setter setters[] = {
-      {&AgenConf::SetFWAsTable, 16, 0, "Trying to Write FWAs_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAsTable, 0, 2, "Trying to Write BWAs_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAesTable, 32, 1, "Trying to Write BWAes_Table outside of array boundaries!"},
-      {&AgenConf::SetBBLKeTable, -1, 1, "Trying to Write BBLKe_Table outside of array boundaries"},
-      {&AgenConf::SetBRAeTable, 3, 17,
+      {&AgenConf::SetFWAsTable, 16, 0, 1129,
+       "Trying to Write FWAs_Table outside of array boundaries!"},
+      {&AgenConf::SetBWAsTable, 0, 2, 1136,
+       "Trying to Write BWAs_Table outside of array boundaries!"},
+      {&AgenConf::SetBWAesTable, 32, 1, 1144,
+       "Trying to Write BWAes_Table outside of array boundaries!"},
+      {&AgenConf::SetBBLKeTable, -1, 1, 1152,
+       "Trying to Write BBLKe_Table outside of array boundaries"},
+      {&AgenConf::SetBRAeTable, 3, 17, 1159,
        "AgenConf: Trying to Write BRAe_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAeTable, 31, -1,
+      {&AgenConf::SetBWAeTable, 31, -1, 1166,
        "(AgenConf): Trying to Write BWAe_Table outside of array boundaries!"},
-      {&AgenConf::SetSWTable, 16, 16,
+      {&AgenConf::SetSWTable, 16, 16, 1173,
        "(AgenConf): Trying to Write SW_Table outside of array boundaries!"},
-      {&AgenConf::SetBeReadBypass, 15, 2,
+      {&AgenConf::SetBeReadBypass, 15, 2, 1180,
        "(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!"},
   };
   for (const Setter& s : setters) {
     EXPECT_EXIT(
         {
           init();
+          open_unbuffered_on_stderr(kOutDbg);
           (AC.*s.set)(s.a, s.c);
         },
-        ExitedWithCode(255), Eq(std::string("Error: ") + s.text + "\n"))
+        ExitedWithCode(255), Eq(error_both(s.line, s.text)))
         << s.text;
   }
 }
@@ -761,17 +805,4 @@ TEST(Setters, StoreInRangeValuesAtBothEnds) {
   EXPECT_EQ(AC.GetBeReadBypass(0), 1);
   AC.SetLTogEn(true);
   EXPECT_TRUE(AC.LTogEn);
-}
-
-TEST(AgenConfDeathTest, SetterErrorsCarryTheirLineInTheDebugFile) {
-  EXPECT_EXIT(
-      {
-        init();
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.SetSWTable(0, 17);
-      },
-      ExitedWithCode(255),
-      Eq("Error(agenconf L1173): (AgenConf): Trying to Write SW_Table outside of array "
-         "boundaries!\n"
-         "Error: (AgenConf): Trying to Write SW_Table outside of array boundaries!\n"));
 }

@@ -335,21 +335,29 @@ TEST_F(Cmdin, ThirtyOneBitVariablesAcceptEveryNonNegativeInt) {
 }
 
 TEST_F(Cmdin, AValueWordStartingWithANumberKeepsTheNumber) {
-  EXPECT_EQ(first_pass(kModes + "channel 0\ncoef_ofsc 12abc\ngain 2.5dB\n"), 0);
+  EXPECT_EQ(first_pass(kModes + "channel 0\ncoef_ofsc 12abc\ngain 2.5dB\nchannel 1\ngain 0x.8\n"
+                                "channel 2\ngain 0x1p3\n"),
+            0);
   EXPECT_EQ(chan[0].coef_ofsc, 12);
   EXPECT_EQ(chan[0].gain, 2.5);
+  EXPECT_EQ(chan[1].gain, 0.5);  // hexadecimal doubles read as "%lf" reads them
+  EXPECT_EQ(chan[2].gain, 8.0);
 }
 
 TEST_F(Cmdin, AValueThatIsNotANumberIsRefusedAndNothingStored) {
   EXPECT_EQ(first_pass(kModes + "channel 0\ncoef_ofsc 3\ncoef_ofsc abc\ngain 2\ngain nan\n"
-                                "gain inf\ngain 1e400\ncoef_ofsc 0x\n"),
+                                "gain inf\ngain 1e400\ncoef_ofsc 0x\ngain 0x\ngain -0Xg\n"),
             1);
+  // "%lf" reads nothing from a "0x" that no hex digit follows, although
+  // strtod would take its "0".
   EXPECT_EQ(log,
             "Error: Value of coef_ofsc is not a number: abc\n"
             "Error: Value of gain is not a number: nan\n"
             "Error: Value of gain is not a number: inf\n"
             "Error: Value of gain is not a number: 1e400\n"
-            "Error: Value of coef_ofsc is not a number: 0x\n");
+            "Error: Value of coef_ofsc is not a number: 0x\n"
+            "Error: Value of gain is not a number: 0x\n"
+            "Error: Value of gain is not a number: -0Xg\n");
   EXPECT_EQ(chan[0].coef_ofsc, 3);
   EXPECT_EQ(chan[0].gain, 2.0);
 }

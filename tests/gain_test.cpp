@@ -231,6 +231,52 @@ TEST(TransmitGain, SymmetricRangeWarningAndConstraint) {
   EXPECT_EQ(exit_status, 1);
 }
 
+TEST(TransmitGain, LargeWordsAreNormalisedBeforeTheyMeetTheField) {
+  // Peak 458752: FIR shift 3 and g_fir 0.25, so overall_gain 64 asks for the
+  // word 64 x 4096 / 0.25 = 1048576 (beyond 19 bits). Halved four times up
+  // to shift 7 it is 65536: gain 16, and with g_fir 65536 / 2^14 = 4 the
+  // constraint is broken.
+  transmit_a(262144, -196608, 65536);
+  chan[0].overall_gain = 64.0;
+  std::string err = run_pass();
+  EXPECT_TRUE(contains(err, kRange));
+  EXPECT_TRUE(contains(err, "Error: settings violate gain constraint"));
+  EXPECT_EQ(chan[0].gain_lsb, 0);
+  EXPECT_EQ(chan[0].gain_msb, 1);
+  EXPECT_EQ(chan[0].gain, 16.0);
+  EXPECT_EQ(chan[0].fir_shift, 7);
+}
+
+TEST(TransmitGain, TinyFilterKeepsItsStartingWordForTheSumShift) {
+  // One tap of 3: FIR shift 7, peak 3 / 2^14, starting word
+  // floor(2^26 / 3) = 22369621, so g_fir x G / 4096 is just below 1 and the
+  // sum must make up one bit: shift 3 + 1. The final word
+  // floor(4096 / (3 / 2^14 x 2)) = 11184810 cannot be normalised at shift 7
+  // and is held to the field; the gain keeps it.
+  transmit_a(3, 0, 3);
+  g.tout_nsig = 2;
+  std::string err = run_pass();
+  EXPECT_TRUE(contains(err, kRange));
+  EXPECT_EQ(exit_status, 0);
+  EXPECT_EQ(g.sum_shift, 4);
+  EXPECT_EQ(chan[0].g_sum, 2.0);
+  EXPECT_EQ(chan[0].gain_msb, 7);
+  EXPECT_EQ(chan[0].gain_lsb, 0xFFFF);
+  EXPECT_EQ(chan[0].gain, 11184810 / 4096.0);
+  EXPECT_EQ(chan[0].fir_shift, 7);
+}
+
+TEST(TransmitGain, GainBeyondTheFieldHoldsOnlyTheWord) {
+  transmit_a(16384, 0, 16384);
+  chan[0].gain = 200.0;  // 819200 needs 20 bits
+  std::string err = run_pass();
+  EXPECT_TRUE(contains(err, kRange));
+  EXPECT_TRUE(contains(err, "Error: settings violate gain constraint"));
+  EXPECT_EQ(chan[0].gain_msb, 7);
+  EXPECT_EQ(chan[0].gain_lsb, 0xFFFF);
+  EXPECT_EQ(chan[0].gain, 200.0);
+}
+
 TEST(SumShift, FourOutputsFixTheShift) {
   transmit_a(16384, 0, 16384);
   chan[1].overall_gain = 1000.0;  // powered down, still counted
@@ -445,5 +491,20 @@ TEST(PowerEstimate, SumsLiveFiltersAndCicPairs) {
             "Estimate power is   369mW at 100.0 MHz and 1.8V\n"
             "Estimate power is   344mW at 100.0 MHz and 1.8V\n"
             "Estimate power is     0mW at 100.0 MHz and 1.8V\n");
+  close_outputs();
+}
+
+TEST(PowerEstimate, UndefinedDutyPrintsAsTheMachinesNan) {
+  init();
+  declare_modes(2, 2);
+  g.fck = 100.0;
+  for (CHAN& c : chan) c.powerdown = 1;
+  chan[0].powerdown = 0;
+  chan[0].inrate = 0;
+  chan[0].ncic = -1;  // 0 / 0: the default NaN, sign bit set
+  chan[0].fir_int = 1;
+  open_test_output(kOutAnl);
+  calc_power();
+  EXPECT_EQ(output_text(kOutAnl), "Estimate power is  -nanmW at 100.0 MHz and 1.8V\n");
   close_outputs();
 }

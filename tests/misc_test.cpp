@@ -369,6 +369,8 @@ TEST(FsoDelay, UserDelayIsTheOnlyOneTried) {
 TEST(FsoDelay, TdmFallsBackToAligningAAndBApart) {
   // TDM, 12-bit words over 4 pins (3 clocks), cycle 14, delay 0: the
   // first probe finds nothing within seven delays; the A/B probe finds 4.
+  // The A and D probes then try only that delay (toggle at 25): not before
+  // 23 for A, before 29 but below 26 for D, so no further note.
   transmit_a(13, 1);
   chan[0].pins = 4;
   chan[0].bits = 12;
@@ -382,6 +384,37 @@ TEST(FsoDelay, TdmFallsBackToAligningAAndBApart) {
   EXPECT_EQ(output_text(kOutAnl),
             "Data can not be aligned. Aligning so channels a and b are one off of c and d.\n");
   close_outputs();
+}
+
+TEST(FsoDelay, TdmAligningDApartWhenNothingEarlierFits) {
+  // TDM, 20-bit words over 4 pins (5 clocks), cycle 4, delay 3: arrival of
+  // four words at 40 gives nine cycles of shift, so the toggle falls at
+  // 40 - i for i = 0..3. Words 1, 3 and 2 arrive at 25, 35 and 30, all before
+  // every toggle; four words at 40 come after the toggle of i = 1, which is
+  // not below three words (35): delay 2, with channel D's note.
+  const std::string expected =
+      "Error(config L1063): Not enough time to get data in\n"
+      "Error(config L1076): Toggle and frame strobe coming faster than maximum rate.\n"
+      "Warning(config L1199): tinf_second too large compared to cycle length; going to try "
+      "tinf_second mod cycle length.\n"
+      " (will use exactly cycle lenth if it divides evenly).\n"
+      " This problem generally occurs when tinf_delay is too large; in this case, decrease\n"
+      " the delay. If the problem persists, try decreasing clock divide.\n"
+      "Data can not be aligned. Aligning so channels a b and c are one off of d.\n";
+  for (int user_delay : {-1, 2}) {
+    transmit_a(3, 1);
+    chan[0].pins = 4;
+    chan[0].bits = 20;
+    chan[0].tinf_fs_dly = 3;
+    chan[0].tinf_fso_dly = user_delay;
+    g.tinf_tdm = 1;
+    open_test_output(kOutAnl);
+    run_pass();
+    EXPECT_EQ(chan[0].tinf_fso_dly, 2);
+    EXPECT_EQ(chan[0].tinf_second, 4);  // 3 + 1 = 4 does not fit: 4 mod 4 gives 4
+    EXPECT_EQ(output_text(kOutAnl), expected) << user_delay;
+    close_outputs();
+  }
 }
 
 TEST(FsoDelay, CutBelowTheInterpolationWithoutCic) {
