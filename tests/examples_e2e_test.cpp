@@ -261,4 +261,54 @@ TEST(Examples, StandardOutputListsTheDecimations) {
   EXPECT_EQ(run_example("transceive.txt").run.out, "1\n\n1\n\n2\n2\n");
 }
 
+// The indented lines (code block) that follow `heading` in a Markdown file,
+// without their indentation; stops at the next heading.
+std::vector<std::string> code_after(const std::string& markdown, const std::string& heading,
+                                    const std::string& first_word) {
+  std::vector<std::string> block;
+  bool in_section = false;
+  for (const std::string& line : lines_of(markdown)) {
+    if (line == heading) {
+      in_section = true;
+      continue;
+    }
+    if (!in_section) continue;
+    if (starts_with(line, "#")) break;
+    size_t text = line.find_first_not_of(' ');
+    if (text != std::string::npos && text >= 4 &&
+        (!block.empty() || line.compare(text, first_word.size(), first_word) == 0))
+      block.push_back(line.substr(text));
+    else if (!block.empty() && text != std::string::npos)
+      break;
+  }
+  return block;
+}
+
+// The README's control file runs cleanly beside the examples' coefficients.
+TEST(Examples, TheReadmeControlFileRunsCleanly) {
+  std::vector<std::string> lines =
+      code_after(read_file(std::string(CMD7420_SOURCE_DIR) + "/README.md"), "## A control file", "#");
+  ASSERT_GT(lines.size(), 10u);
+  std::string control;
+  for (const std::string& l : lines) control += l + "\n";
+  ScratchDir dir;
+  dir.write("rx.txt", control);
+  dir.write("rx127.coef", read_file(examples_dir() + "/rx127.coef"));
+  RunResult r = run_cmd7420(dir, {"rx.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "cmd7420 - revWorking, Feb 14 2005\n");
+  EXPECT_TRUE(dir.exists("rx.kx330"));
+}
+
+// The KX330 lines quoted in the user guide's walk-through stand, in that
+// order, in the example's board-loader script.
+TEST(Examples, TheUserGuideWalkThroughQuotesTheRealScript) {
+  std::vector<std::string> quoted =
+      code_after(read_file(std::string(CMD7420_SOURCE_DIR) + "/docs/user-guide.md"),
+                 "## A walk through one example", "dwr16");
+  ASSERT_GE(quoted.size(), 5u);
+  std::vector<std::string> script = lines_of(run_example("rx4_agc.txt").kx330);
+  EXPECT_NE(std::search(script.begin(), script.end(), quoted.begin(), quoted.end()), script.end());
+}
+
 }  // namespace
