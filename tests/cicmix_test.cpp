@@ -49,15 +49,8 @@ void transmit_all(int nc) {
 }
 
 // Runs the pass and returns what it wrote to standard error.
-std::string run_pass() {
-  CaptureStderr();
-  cic_mix_config();
-  return GetCapturedStderr();
-}
+std::string run_pass() { return stderr_of(cic_mix_config); }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 }  // namespace
 

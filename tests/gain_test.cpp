@@ -57,15 +57,8 @@ void receive_a(int sumtap) {
   g.fck = 100.0;
 }
 
-std::string run_pass() {
-  CaptureStderr();
-  gain_config();
-  return GetCapturedStderr();
-}
+std::string run_pass() { return stderr_of(gain_config); }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 const char* const kRange = "Gain is not in optimal range (2048 < gain < 4096 is optimal).";
 

@@ -48,15 +48,8 @@ void receive_all() {
   }
 }
 
-std::string run_pass() {
-  CaptureStderr();
-  misc_config();
-  return GetCapturedStderr();
-}
+std::string run_pass() { return stderr_of(misc_config); }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 }  // namespace
 

@@ -89,9 +89,6 @@ Reports run_sanity(bool with_analysis = true) {
   return {GetCapturedStderr(), output_text(kOutAnl)};
 }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 int occurrences(const std::string& text, const std::string& part) {
   int n = 0;
