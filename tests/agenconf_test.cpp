@@ -142,24 +142,6 @@ TEST(CaseName, LettersAndPropertiesBothWays) {
   }
 }
 
-TEST(CaseName, NameCaseFollowsTheFields) {
-  name_case("SRR11N11");
-  AC.nchan = 4;
-  AC.inrate = 16;
-  AC.Sym = 2;
-  EXPECT_STREQ(AC.NameCase(), "SRR4gE11");
-  EXPECT_STREQ(AC.casename, "SRR4gE11");
-}
-
-TEST(CaseName, FilterNameDebugNote) {
-  init();
-  open_test_output(kOutDbg);
-  AC.Init();
-  AC.SetName(0, 1, 1, 4, 8, 0, 1, 1);
-  EXPECT_EQ(output_text(kOutDbg), filter_name_note("SRR48N11"));
-  close_outputs();
-}
-
 // ---------------------------------------------------------------------------
 // Derived quantities and the verdict
 
@@ -507,41 +489,20 @@ TEST(AgenConfDeathTest, EndingsAtTheirLines) {
       {"SRR1AN11", [] { AC.SetName("SRR1AN11"); }, refusal({0, 1, 1, 1, 33, 0, 1, 1}, "4 (1-w) Input Rate")},
       {"accumulator", [] { AC.SetName(0, 1, 1, 2, 1, 0, 1, 1); },
        filter_name_note("SRR21N11") + error_both(164, accumulator)},
-      {"registers before any case",
-       [] {
-         AC.SetTables();
-         AC.SetRegs();
-       },
+      {"registers before any case", [] { AC.SetTables(); AC.SetRegs(); },
        error_both(900, "Must SetName() before SetControl()")},
       // Four channels decimating by 5: step 20.
-      {"step beyond 16",
-       [] {
-         AC.SetName("SRR44N51");
-         AC.SetRegs();
-       },
+      {"step beyond 16", [] { AC.SetName("SRR44N51"); AC.SetRegs(); },
        filter_name_note("SRR44N51") + error_both(873, "Filter step out of range!")},
       // Five channels at rate 2 decimating by 3: step 15, D = ModD = 6, so
       // (6 - 15) mod 6 = -3.
-      {"negative backward step",
-       [] {
-         AC.SetName("SRR52N31");
-         AC.SetRegs();
-       },
+      {"negative backward step", [] { AC.SetName("SRR52N31"); AC.SetRegs(); },
        filter_name_note("SRR52N31") + error_both(881, "negstep out of range!")},
       // SRR44N51 refused: D = 20, so the forward strobes would reach address 19.
-      {"strobes of a refused case",
-       [] {
-         AC.SetName("SRR44N51");
-         AC.SetTables();
-       },
+      {"strobes of a refused case", [] { AC.SetName("SRR44N51"); AC.SetTables(); },
        filter_name_note("SRR44N51") +
            error_both(1129, "Trying to Write FWAs_Table outside of array boundaries!")},
-      {"FIR clock count beyond 8 bits",
-       [] {
-         AC.SetName("SRR11N11");
-         AC.inrate = 300;
-         AC.GetFirClkCnt();
-       },
+      {"FIR clock count beyond 8 bits", [] { AC.SetName("SRR11N11"); AC.inrate = 300; AC.GetFirClkCnt(); },
        filter_name_note("SRR11N11") + error_both(1216, "(AgenConf): GetFirClkCnt too large!!!")},
       // The setters check index and value.
       {"FWAs", [] { AC.SetFWAsTable(16, 0); },

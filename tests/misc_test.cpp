@@ -14,9 +14,9 @@ using std::tie;
 namespace {
 
 // Both pairs transmitting (so a TDM frame holds four words); only channel A
-// is live: a 16-pin, 16-bit real interface at full clock whose FIR output
-// cycle is (ncic + 1) x fir_int clocks.
-CHAN& transmit_a(int ncic, int fir_int) {
+// is live: a real interface at full clock (16 pins and 16 bits unless given)
+// whose FIR output cycle is (ncic + 1) x fir_int clocks.
+CHAN& transmit_a(int ncic, int fir_int, int pins = 16, int bits = 16) {
   init();
   declare_modes(1, 1);
   g.splitiqAB = g.splitiqCD = 0;
@@ -29,6 +29,8 @@ CHAN& transmit_a(int ncic, int fir_int) {
   a.ncic = ncic;
   a.fir_int = fir_int;
   a.cic_int = ncic + 1;
+  a.pins = pins;
+  a.bits = bits;
   a.cic_bypass = a.fir_sym = a.fir_cmplx = a.tinf_cmplx = 0;
   return a;
 }
@@ -153,8 +155,7 @@ TEST(PoweredDown, ChecksAndWidthsOnlyThenQuiet) {
 }
 
 TEST(TransmitFormatter, DefaultsAndParallelIq) {
-  CHAN& a = transmit_a(3, 1);
-  a.bits = 8;
+  CHAN& a = transmit_a(3, 1, 16, 8);
   a.tinf_cmplx = a.fir_sym = 1;
   run_pass();
   EXPECT_EQ(tie(a.tinf_pins, a.tinf_bits, a.tinf_pariq, a.tinf_iqmux), make_tuple(4, 2, 1, 0));
@@ -167,9 +168,7 @@ TEST(TransmitFormatter, DefaultsAndParallelIq) {
 TEST(TransmitFormatter, WordClocksAndIqMultiplexLoadPoints) {
   // 12 bits over 8 pins: two clocks a word. Multiplexed I/Q, not at the
   // maximum rate: channel A loads at tword, then tword + delay + 1.
-  CHAN& a = transmit_a(7, 1);
-  a.pins = 8;
-  a.bits = 12;
+  CHAN& a = transmit_a(7, 1, 8, 12);
   a.tinf_cmplx = 1;
   a.tinf_fs_dly = 2;
   EXPECT_FALSE(contains(run_pass(), "Error"));
@@ -177,12 +176,12 @@ TEST(TransmitFormatter, WordClocksAndIqMultiplexLoadPoints) {
 }
 
 TEST(TransmitFormatter, TimeChecks) {
-  transmit_a(0, 1).bits = 8;  // one clock per cycle, parallel I/Q
+  transmit_a(0, 1, 16, 8);  // one clock per cycle, parallel I/Q
   std::string err = run_pass();
   EXPECT_TRUE(contains(err, "Error: IQ parallel mode needs at least two clock cycles to get data in.\n"));
   EXPECT_FALSE(contains(err, "faster"));
 
-  transmit_a(2, 1).pins = 4;  // 3 clocks for a 16-bit word on 4 pins
+  transmit_a(2, 1, 4);  // 3 clocks for a 16-bit word on 4 pins
   err = run_pass();
   EXPECT_TRUE(contains(err, "Error: Not enough time to get data in\n"));
   EXPECT_TRUE(contains(err, "Error: Toggle and frame strobe coming faster than maximum rate.\n"));
@@ -206,9 +205,8 @@ TEST(TransmitFormatter, SamplesPerToggleAndIllegalPinCount) {
 }
 
 TEST(FrameStrobe, DelayBeyondTheCycleIsReduced) {
-  CHAN& a = transmit_a(3, 2);  // cycle 8
-  a.sck_div = 1;               // two clocks per slow clock
-  a.pins = 4;
+  CHAN& a = transmit_a(3, 2, 4);  // cycle 8
+  a.sck_div = 1;                  // two clocks per slow clock
   a.tinf_fs_dly = 5;
   EXPECT_TRUE(contains(analysis_of_pass(),
                        "Channel 0 FS delay of 5 beyond cycle length. Using delay mod cycle length:  1.\n"));
@@ -218,9 +216,7 @@ TEST(FrameStrobe, DelayBeyondTheCycleIsReduced) {
 TEST(FrameStrobe, SecondLoadPointBeyondTheCycleWrapsAround) {
   // Multiplexed I/Q, 2 clocks a word, delay 3: 2 + 3 + 1 = 6 does not fit
   // the 5-clock cycle and becomes 6 mod 5.
-  CHAN& a = transmit_a(4, 1);
-  a.pins = 4;
-  a.bits = 8;
+  CHAN& a = transmit_a(4, 1, 4, 8);
   a.tinf_cmplx = 1;
   EXPECT_TRUE(contains(run_pass(),
                        "Warning: tinf_second too large compared to cycle length; going to try "
@@ -233,8 +229,7 @@ TEST(FrameStrobe, SecondLoadPointBeyondTheCycleWrapsAround) {
 
 TEST(FrameStrobe, TdmLoadPointsSeparateChannelAFromTheOthers) {
   // TDM of four 16-bit words over 4 pins at full clock in a 16-clock cycle.
-  CHAN& a = transmit_a(15, 1);
-  a.pins = 4;
+  CHAN& a = transmit_a(15, 1, 4);
   a.tinf_fs_dly = 2;
   chan[1] = a;
   g.tinf_tdm = 1;
@@ -255,7 +250,7 @@ TEST(FrameStrobe, MaximumRateLoadPoints) {
   EXPECT_EQ(tie(a.tinf_first, a.tinf_second), make_tuple(1, 1));
   // Parallel I/Q with both pairs transmitting and no TDM: B takes its own
   // load points at the delay, as A does.
-  transmit_a(1, 1).bits = 8;
+  transmit_a(1, 1, 16, 8);
   a.tinf_fs_dly = 1;
   chan[1] = a;
   run_pass();
@@ -312,9 +307,7 @@ TEST(FsoDelay, TdmFallsBackToAligningAAndBApart) {
   // first probe finds nothing within seven delays; the A/B probe finds 4.
   // The A and D probes then try only that delay (toggle at 25): not before
   // 23 for A, before 29 but below 26 for D, so no further note.
-  CHAN& a = transmit_a(13, 1);
-  a.pins = 4;
-  a.bits = 12;
+  CHAN& a = transmit_a(13, 1, 4, 12);
   a.tinf_fs_dly = 0;
   g.tinf_tdm = 1;
   EXPECT_EQ(analysis_of_pass(),
@@ -338,9 +331,7 @@ TEST(FsoDelay, TdmAligningDApartWhenNothingEarlierFits) {
       " the delay. If the problem persists, try decreasing clock divide.\n"
       "Data can not be aligned. Aligning so channels a b and c are one off of d.\n";
   for (int user_delay : {-1, 2}) {
-    CHAN& a = transmit_a(3, 1);
-    a.pins = 4;
-    a.bits = 20;
+    CHAN& a = transmit_a(3, 1, 4, 20);
     a.tinf_fs_dly = 3;
     a.tinf_fso_dly = user_delay;
     g.tinf_tdm = 1;
@@ -363,7 +354,7 @@ TEST(ZeroDivisors, SkipTheChannelsTiming) {
   EXPECT_EQ(run_pass(), "Warning: Channel 0 has a cycle length of 0; no frame strobe delay search.\n");
   EXPECT_EQ(a.tinf_first, -1);
 
-  transmit_a(3, 1).pins = 0;
+  transmit_a(3, 1, 0);
   EXPECT_TRUE(contains(run_pass(), "Error: Pins must be 4,8, or 16\n"));
   EXPECT_EQ(tie(a.tinf_fs_cnt, a.tinf_fso_dly, a.routf_ctdm, a.fso_sel), make_tuple(-1, -1, 0, 1));
   transmit_a(3, 1).sck_div = -1;
