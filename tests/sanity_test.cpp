@@ -452,14 +452,15 @@ TEST(SanityChecks, SameGainsShareTheFirstAnalysis) {
 
 TEST(SanityChecks, ReceiveGainTable) {
   CHAN& a = clean_chip(2, 2, true);
+  a.overall_gain = 2.0;
   a.g_zpad = 0.5;
   a.g_rshift = 2.0;
   a.g_cic = 0.75;
   a.g_fir = 1.5;
-  a.gain_lsb = 2048;
-  a.overall_gain = 2.0;
+  // The AGC: its gain from G = 2048, and its settings.
   a.agc_freeze = a.agc_min = 0;
-  a.agc_max = 300;  // 8 x 300 >= G = 2048
+  a.gain_lsb = 2048;
+  a.agc_max = 300;  // 8 x 300 >= G
   a.agc_Dsat = a.agc_Dzro = 7;
   a.agcD = 11;
   a.agcTC = 6889.0;  // 2^12.75 rounded
