@@ -16,6 +16,10 @@
 
 namespace {
 
+int wrap_add(int a, int b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
 int wrap_mul(int a, int b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
@@ -95,7 +99,7 @@ bool rows_computable(const CHAN& c) {
 int taps_at(const CHAN& c, int inr, int sym) {
   int n = wrap_mul(wrap_mul(wrap_mul(c.fir_int, inr), c.fir_dec), 16);
   n = quotient(n, c.fir_int);
-  n = quotient(n, c.fir_cmplx + 1);
+  n = quotient(n, wrap_add(c.fir_cmplx, 1));
   n = quotient(n, c.fir_nchan);
   n = wrap_mul(n, sym + 1);
   if (sym == 1 && c.coefsym == 1) n = static_cast<int32_t>(static_cast<uint32_t>(n) - 1u);

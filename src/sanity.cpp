@@ -36,15 +36,16 @@ bool remainder_of(int a, int b, int* r) {
   return true;
 }
 
-// Truncating quotient rounded up when there is a remainder; false for a zero
-// divisor.
+// The ceiling of a / b; false for a zero divisor. Truncation already rounds
+// a negative quotient up, so only a positive one with a remainder gains one.
 bool quotient_rounded_up(int a, int b, int* q) {
   if (b == 0) return false;
   if (b == -1) {
     *q = wrap_mul(a, -1);
     return true;
   }
-  *q = a / b + (a % b != 0 ? 1 : 0);
+  bool positive = (a < 0) == (b < 0);
+  *q = a / b + (positive && a % b != 0 ? 1 : 0);
   return true;
 }
 

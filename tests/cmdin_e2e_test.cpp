@@ -6,6 +6,7 @@
 #include <string>
 
 #include "e2e.h"
+#include "test_util.h"
 
 namespace {
 
@@ -18,9 +19,6 @@ const std::string kPorts =
     "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n";
 const std::string kBanner = "cmd7420 - revWorking, Feb 14 2005\n";
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 bool ends_with(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&

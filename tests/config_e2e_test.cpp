@@ -6,6 +6,7 @@
 #include <string>
 
 #include "e2e.h"
+#include "test_util.h"
 
 namespace {
 
@@ -26,9 +27,6 @@ const std::string kReceiveAB =
     "channel 1\ncopy_channel 0\n"
     "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n";
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 int occurrences(const std::string& text, const std::string& part) {
   int n = 0;

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "e2e.h"
+#include "test_util.h"
 
 namespace {
 
@@ -137,9 +138,6 @@ void run_control(PipelineRun& run, const std::string& control, const std::string
   run.result = run_cmd7420(run.dir, {"cfg.txt"});
 }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 int count_of(const std::string& text, const std::string& part) {
   int n = 0;

@@ -28,6 +28,20 @@ inline std::string output_text(int bit) {
   return text;
 }
 
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// How many times `part` occurs in `text`, overlapping occurrences included.
+inline int occurrences_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// What a pass wrote to standard error.
+std::string stderr_of(void (*pass)());
+
 // Declares both pairs' directions as the mode commands do and applies the
 // defaults (1 transmit, 2 receive).
 void declare_modes(int mode_ab, int mode_cd);

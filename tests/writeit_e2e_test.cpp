@@ -8,6 +8,7 @@
 #include <string>
 
 #include "e2e.h"
+#include "test_util.h"
 
 namespace {
 
@@ -44,9 +45,6 @@ bool starts_with(const std::string& text, const std::string& head) {
   return text.compare(0, head.size(), head) == 0;
 }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::string last_lines(const std::string& text, int n) {
   size_t pos = text.size();
