@@ -79,8 +79,8 @@ TEST_F(Coefs, StatisticsAndReportsOfEachFile) {
       {0, lines(512) + "; end\n# more\n", {512, 0, 512, 512 * 513 / 2}, {1, 2}, "", 0, 0},
       // A 513th integer straight after is too many (standard error only);
       // after a comment line it is not counted.
-      {0, lines(512) + "\n \n  -513\n", {512, 0, 512, 512 * 513 / 2}, {1}, "Too many coefficients in file: taps\n",
-       1, 0},
+      {0, lines(512) + "\n \n  -513\n", {512, 0, 512, 512 * 513 / 2}, {1},
+       "Too many coefficients in file: taps\n", 1, 0},
       {0, lines(512) + "; comment\n513\n", {512, 0, 512, 512 * 513 / 2}, {1}, "", 0, 0},
       {0, "1\n3000000000\n-2147483649 x\n2\n", {2, 0, 2, 3}, {1, 2},
        "Error: Coefficient out of range in file taps: 3000000000\n"
@@ -112,7 +112,8 @@ TEST_F(Coefs, ASecondFileClearsWhatTheFirstLeft) {
 TEST_F(Coefs, AnUnopenableFileEndsTheRunAndReachesTheAnalysis) {
   output_file(kOutAnl).reset(myopen("ctl.txt", "anl"));
   g.printout |= kOutAnl;
-  EXPECT_EXIT(readcoef(0, "nope.coef"), testing::ExitedWithCode(1), "^Couldn't open coefficient file: nope.coef\n$");
+  EXPECT_EXIT(readcoef(0, "nope.coef"), testing::ExitedWithCode(1),
+              "^Couldn't open coefficient file: nope.coef\n$");
   EXPECT_EQ(cwd.dir.read("ctl.anl"), "Couldn't open coefficient file: nope.coef\n");
   ASSERT_EQ(::mkdir(cwd.dir.file("taps.d").c_str(), 0755), 0);  // a directory opens but cannot be read
   EXPECT_EXIT(readcoef(0, "taps.d"), testing::ExitedWithCode(1), "^Couldn't open coefficient file: taps.d\n$");

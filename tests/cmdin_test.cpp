@@ -96,8 +96,11 @@ const std::string kChannelRange = "channel must be between 0 and 3\n";
 
 // Blank lines go, caret-M cuts the rest of its line, non-ASCII characters
 // (carriage returns among them) go with a warning each, every file ends with
-// an empty line, and lines of up to 999 characters pass whole.
+// an empty line, lines of up to 999 characters pass whole, and an include
+// inserts its cleaned file in place.
 TEST_F(Cmdin, CleaningRewritesTheLinesOfAFile) {
+  write("part2.tq7420", "gain 2\n\n  \nfreq 3\n");
+  write("part3.txt", "bits 4\n");
   const std::string longest = "#" + std::string(997, 'x') + "\n";  // 999 with the line end
   const std::string last = "#" + std::string(998, 'y');            // 999, no line end
   const struct {
@@ -112,18 +115,13 @@ TEST_F(Cmdin, CleaningRewritesTheLinesOfAFile) {
        non_ascii(1) + non_ascii(2) + non_ascii(3)},
       {"include\ninclude  \n", "include\ninclude  \n\n", ""},  // no file name: copied as it stands
       {longest + last, longest + last + "\n", ""},
+      {"mode ab receive\ninclude part2\ninclude=part3.v2, extra\nend 1\n",
+       "mode ab receive\ngain 2\nfreq 3\n\nbits 4\n\nend 1\n\n", ""},
   };
   for (const auto& k : cases) {
     EXPECT_EQ(clean(k.text), k.cleaned) << k.text;
     EXPECT_EQ(log, k.log) << k.text;
   }
-}
-
-TEST_F(Cmdin, IncludeInsertsTheCleanedFileInPlace) {
-  write("part2.tq7420", "gain 2\n\n  \nfreq 3\n");
-  write("part3.txt", "bits 4\n");
-  EXPECT_EQ(clean("mode ab receive\ninclude part2\ninclude=part3.v2, extra\nend 1\n"),
-            "mode ab receive\ngain 2\nfreq 3\n\nbits 4\n\nend 1\n\n");
 }
 
 // Looked up as typed, then cut at the first '.' of the file-name part, then
@@ -147,7 +145,8 @@ TEST_F(Cmdin, ControlFileFallsBackToTheCutNameAndItsExtensions) {
 // File `prefix`1 includes `prefix`2 and so on up to `prefix``depth`.
 void write_include_chain(const ScratchDir& dir, const std::string& prefix, int depth) {
   for (int i = 1; i <= depth; ++i)
-    dir.write(prefix + std::to_string(i), i < depth ? "include " + prefix + std::to_string(i + 1) + "\n" : "v 1\n");
+    dir.write(prefix + std::to_string(i),
+              i < depth ? "include " + prefix + std::to_string(i + 1) + "\n" : "v 1\n");
 }
 
 TEST_F(Cmdin, CleaningEndsTheRunOnFilesItCannotTake) {
@@ -189,13 +188,6 @@ TEST_F(Cmdin, UnknownOrIncompleteCommandsAreUnrecognised) {
                                       "include"}));
 }
 
-TEST_F(Cmdin, LineNumbersCountTheTemporaryFile) {
-  write("part2", "# a\n\n\n# b\n");
-  // Blank lines vanish; the include brings two lines and its empty line.
-  EXPECT_EQ(first_pass(kModes + "\n\ninclude part2\nbogus\n"), 1);
-  EXPECT_EQ(log, unrecognised(6, {"bogus"}));
-}
-
 TEST_F(Cmdin, ModeWordsAreAbbreviatedToTheirFirstLetter) {
   EXPECT_EQ(first_pass("mode a t\nmode cd rx\n"), 0);
   EXPECT_EQ(log, "");
@@ -203,34 +195,11 @@ TEST_F(Cmdin, ModeWordsAreAbbreviatedToTheirFirstLetter) {
             (std::vector<int>{1, 2, 1, 1, 0, 0}));
 }
 
-// en_ck_loss is a Default variable with default 1.
-TEST_F(Cmdin, DefaultsFollowEveryModeCommandOnceBothPairsAreDeclared) {
-  const struct {
-    std::string control;
-    int en_ck_loss;
-  } cases[] = {{"mode ab receive\n", -1},
-               {"mode ab receive\nmode cd transmit\n", 1},
-               {kModes + "en_ck_loss 0\n", 0},
-               {kModes + "en_ck_loss 0\nmode cd receive\n", 1}};
-  for (const auto& k : cases) {
-    init();
-    EXPECT_EQ(first_pass(k.control), 0) << k.control;
-    EXPECT_EQ(g.en_ck_loss, k.en_ck_loss) << k.control;
-  }
-}
-
-TEST_F(Cmdin, AnySeparatorRunSeparatesNameAndValue) {
-  for (const char* line : {"gain=1.5", "gain 1.5", "gain, 1.5", "gain = 1.5", "\tgain,=\t1.5 rest"}) {
-    init();
-    ASSERT_EQ(first_pass(kModes + "channel 2\n" + line + "\n"), 0) << line;
-    EXPECT_EQ(chan[2].gain, 1.5) << line;
-    EXPECT_EQ(log, "") << line;
-  }
-}
-
-// What one first pass returns, reports and stores: values and their checks,
-// the warnings, and the channel a line goes to.
-TEST_F(Cmdin, AssignmentsAndChannelCommands) {
+// What one first pass returns, reports and stores: the defaults once both
+// pairs are declared (en_ck_loss is a Default variable with default 1),
+// values and their checks, the warnings, and the channel a line goes to.
+TEST_F(Cmdin, FirstPassResultsReportsAndValues) {
+  write("part2", "# a\n\n\n# b\n");
   const struct {
     const char* what;
     std::string control;
@@ -240,6 +209,18 @@ TEST_F(Cmdin, AssignmentsAndChannelCommands) {
     const char* values;
     int status;  // the exit status, or -1 when it does not matter
   } cases[] = {
+      // Blank lines vanish; the include brings two lines and its empty line.
+      {"line numbers of the temporary file", kModes + "\n\ninclude part2\nbogus\n", 1,
+       unrecognised(6, {"bogus"}), 0, "", -1},
+      {"defaults wait for both pairs", "mode ab receive\n", 0, "", 0, "en_ck_loss=-1", -1},
+      {"defaults once both are declared", "mode ab receive\nmode cd transmit\n", 0, "", 0, "en_ck_loss=1", -1},
+      {"a default value given", kModes + "en_ck_loss 0\n", 0, "", 0, "en_ck_loss=0", -1},
+      {"every later mode command restores the defaults", kModes + "en_ck_loss 0\nmode cd receive\n", 0, "", 0,
+       "en_ck_loss=1", -1},
+      {"any separator run",
+       kModes + "channel 0\ngain=1.5\nchannel 1\ngain 1.5\nchannel 2\ngain, 1.5\nchannel 3\ngain = 1.5\n"
+                "\tfreq,=\t1.5 rest\n",
+       0, "", 0, "gain=1.5 1:gain=1.5 2:gain=1.5 3:gain=1.5 3:freq=1.5", -1},
       {"comment lines", kModes + "# gain 1\n// x\n/x\n;;\n; gain 2\n", 0, "", 0, "gain=-1", -1},
       {"mode repeated but not changed", kModes + "mode ab receive\nmode ab transmit\n", 0,
        "Error: mode may not be changed \n", 0, "xmt=0", 1},  // reported, yet the pass has not failed
@@ -254,12 +235,15 @@ TEST_F(Cmdin, AssignmentsAndChannelCommands) {
       {"31 bits take every non-negative int", kModes + "channel 0\nmaxtap 2147483647\n", 0,
        expert_warning("maxtap"), 0, "maxtap=2147483647", -1},
       // Hexadecimal doubles read as "%lf" reads them.
-      {"a word starting with a number", kModes + "channel 0\ncoef_ofsc 12abc\ngain 2.5dB\nchannel 1\ngain 0x.8\n"
-       "channel 2\ngain 0x1p3\n", 0, "", 0, "coef_ofsc=12 gain=2.5 1:gain=0.5 2:gain=8", -1},
+      {"a word starting with a number",
+       kModes + "channel 0\ncoef_ofsc 12abc\ngain 2.5dB\nchannel 1\ngain 0x.8\nchannel 2\ngain 0x1p3\n", 0, "",
+       0, "coef_ofsc=12 gain=2.5 1:gain=0.5 2:gain=8", -1},
       // "%lf" reads nothing from a "0x" that no hex digit follows, although
       // strtod would take its "0".
-      {"not a number", kModes + "channel 0\ncoef_ofsc 3\ncoef_ofsc abc\ngain 2\ngain nan\ngain inf\ngain 1e400\n"
-       "coef_ofsc 0x\ngain 0x\ngain -0Xg\n", 1,
+      {"not a number",
+       kModes + "channel 0\ncoef_ofsc 3\ncoef_ofsc abc\ngain 2\ngain nan\ngain inf\ngain 1e400\n"
+                "coef_ofsc 0x\ngain 0x\ngain -0Xg\n",
+       1,
        "Error: Value of coef_ofsc is not a number: abc\nError: Value of gain is not a number: nan\n"
        "Error: Value of gain is not a number: inf\nError: Value of gain is not a number: 1e400\n"
        "Error: Value of coef_ofsc is not a number: 0x\nError: Value of gain is not a number: 0x\n"
@@ -270,8 +254,8 @@ TEST_F(Cmdin, AssignmentsAndChannelCommands) {
        "fir_dec 2\n", 1,
        "Error: Value of fir_dec is out of range: 2147483648\nError: Value of fir_dec is out of range: "
        "0x100000000\nError: Value of fir_dec is out of range: -2147483649\n", 0, "fir_dec=2", -1},
-      {"missing value", kModes + "channel 3\ngain\n", 1, "Error: gain Usage: Gain through final gain block\n\n", 3,
-       "gain=0", -1},
+      {"missing value", kModes + "channel 3\ngain\n", 1,
+       "Error: gain Usage: Gain through final gain block\n\n", 3, "gain=0", -1},
       // tinf_bits: NotUsed in receive, Expert in transmit. cic_rcv: Expert in receive.
       {"channel variables before any channel", kModes + "tinf_bits 2\ncic_rcv 1\nchannel 1\ntinf_bits 3\n", 0,
        channel_warning("tinf_bits") + expert_warning("cic_rcv"), 0, "tinf_bits=2 cic_rcv=1 1:tinf_bits=3", -1},
@@ -279,21 +263,27 @@ TEST_F(Cmdin, AssignmentsAndChannelCommands) {
        "mode ab receive\nmode cd transmit\nchannel 1\ntinf_bits 1\nchannel 2\ntinf_bits 1\n", 0,
        expert_warning("tinf_bits"), 2, "tinf_bits=1", -1},
       // sum_selI is chip-wide and Expert; it never draws the channel warning.
-      {"chip-wide variable", "mode ab transmit\nmode cd transmit\nsum_selI 5\n", 0, expert_warning("sum_selI"), 0,
-       "sum_selI=5", -1},
+      {"chip-wide variable", "mode ab transmit\nmode cd transmit\nsum_selI 5\n", 0,
+       expert_warning("sum_selI"), 0, "sum_selI=5", -1},
       // Pair CD has no mode, so its channels have no class: no expert warning.
       {"channel of an undeclared pair", "mode ab receive\nchannel 2\ncic_rcv 1\n", 0, kModeFirst, 2,
        "cic_rcv=1", -1},
       {"channel selects the target", kModes + "channel 3\nfreq 1\nchannel 0x1\nfreq 2\n", 0, "", 1,
        "3:freq=1 freq=2", -1},
       // The range message goes to standard error only; the channel stays.
-      {"bad channel numbers", kModes + "channel 2\nchannel 4\nfreq 1\nchannel -1\nchannel\nchannel x\nfreq 2\n", 1,
+      {"bad channel numbers",
+       kModes + "channel 2\nchannel 4\nfreq 1\nchannel -1\nchannel\nchannel x\nfreq 2\n", 1,
        kChannelRange + kChannelRange + kChannelRange + kChannelRange, 2, "freq=2", 0},
       {"copy_channel from out of range", kModes + "channel 0\nfreq 5\nchannel 1\nfreq 6\ncopy_channel 7\n", 1,
        "copy_channel must be between 0 and 3\n", 1, "freq=6", -1},
-      {"copy_channel into the current channel", kModes + "channel 0\nfreq 5\nchannel 3\ncopy_channel 0\n", 0, "",
-       3, "freq=5", -1},
+      {"copy_channel into the current channel", kModes + "channel 0\nfreq 5\nchannel 3\ncopy_channel 0\n",
+       0, "", 3, "freq=5", -1},
       {"help with a prefix that matches nothing", "help zzz\n", 0, "", 0, "", 0},
+      {"help of a status and a pseudo-variable", "help ck_loss_s\nhelp xmt\n", 0,
+       "\nck_loss_status  Real-variable with 2 bits.  In receive Status.  In transmit Status.\n"
+       "Bit 0 is current status, bit 1 is sticky status. Set if clock loss is detected. \n"
+       "Bit 1 must be reset by the user.\n"
+       "\nxmt  Pseudo-variable with 1 bits.  In receive Expert.  In transmit Expert.\n0\n", 0, "", 0},
   };
   for (const auto& k : cases) {
     init();
@@ -330,7 +320,8 @@ TEST_F(Cmdin, PrintOpensEachOutputNamedAfterTheControlFile) {
   close_outputs();
   for (const char* name : {"ctl.anl", "ctl.dbg", "ctl.kx330", "ctl.sim", "ctl.tbl"})
     EXPECT_EQ(cwd.dir.read(name), "") << name;
-  EXPECT_EQ(cwd.dir.read("ctl.h"), "/* hfile for ctl configuration; necessary for config_tq7420 function */\n\n");
+  EXPECT_EQ(cwd.dir.read("ctl.h"),
+            "/* hfile for ctl configuration; necessary for config_tq7420 function */\n\n");
 }
 
 TEST_F(Cmdin, ASecondPrintOfAnOpenOutputKeepsItsReports) {
@@ -354,15 +345,6 @@ TEST_F(Cmdin, HelpListsMatchingVariablesInTableOrder) {
                             "NotUsed.\nAGC maximum adaption limit. Upper limit for adapted gain is "
                             "base_gain + agc_max\n"));
   EXPECT_EQ(log.find("\nagc_", at), std::string::npos);  // nothing else listed
-}
-
-TEST_F(Cmdin, HelpNamesPseudoVariablesAndTheStatusClass) {
-  EXPECT_EQ(first_pass("help ck_loss_s\nhelp xmt\n"), 0);
-  EXPECT_EQ(log,
-            "\nck_loss_status  Real-variable with 2 bits.  In receive Status.  In transmit Status.\n"
-            "Bit 0 is current status, bit 1 is sticky status. Set if clock loss is detected. \n"
-            "Bit 1 must be reset by the user.\n"
-            "\nxmt  Pseudo-variable with 1 bits.  In receive Expert.  In transmit Expert.\n0\n");
 }
 
 // ---- Passes ----

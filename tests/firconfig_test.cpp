@@ -119,8 +119,9 @@ TEST(FirPlan, SixtySixTapsRoundUpToRateTwo) {
   CHAN& c = receive_channel(66, 4);
   ASSERT_EQ(plan(), 1);
   EXPECT_EQ(c.inrate, 2);
-  EXPECT_TRUE(contains(output_text(kOutDbg), "Debug(firconfig L76): Quens inrate error hit increasing xx by one\n"));
-  EXPECT_TRUE(contains(output_text(kOutDbg), "name=SRR12N41, Mininrate=2, Maxinrate=4\n"));
+  EXPECT_TRUE(has_all(output_text(kOutDbg),
+                      {"Debug(firconfig L76): Quens inrate error hit increasing xx by one\n",
+                       "name=SRR12N41, Mininrate=2, Maxinrate=4\n"}));
   EXPECT_EQ(c.coef_modc, 7);
   // Eight coefficients per cell; the ninth cell holds the last two.
   EXPECT_EQ(ram_words(c, 0, 8), (std::vector<int>{8, 7, 6, 5, 4, 3, 2, 1}));
@@ -281,7 +282,8 @@ TEST(FirPlan, RejectedCaseLeavesTheVariables) {
   c.fir_int = 2;
   c.fir_dec = 2;
   ASSERT_EQ(plan(), 0);
-  EXPECT_TRUE(contains(output_text(kOutAnl), "Error(agenconf L343): Untried filter configuration: SRR12N22!\n"));
+  EXPECT_TRUE(contains(output_text(kOutAnl),
+                       "Error(agenconf L343): Untried filter configuration: SRR12N22!\n"));
   EXPECT_EQ(c.coef_modc, -1);
   EXPECT_EQ(c.inrate, 2);
   EXPECT_TRUE(all_zero(c.coefram, 256));

@@ -2,6 +2,8 @@
 // conversions between freq and the three NCO frequency words.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "preconfig.h"
@@ -91,80 +93,87 @@ TEST(FrequencyWords, ReverseConversionScalesByTheClock) {
   EXPECT_TRUE(holds(0, "freq_mid=-1 1:freq_lsb=0"));
 }
 
-TEST(FrequencyWords, BothGivenWarnsAndTheWordsWin) {
-  setup(2, 2);
-  chan[0].freq_msb = 32768;
-  EXPECT_TRUE(contains(run(), "Warning(config L65): both freq and freq_msb are set; using freq_msb setting.\n"));
-  EXPECT_DOUBLE_EQ(chan[0].freq, 50.0);
-  EXPECT_EQ(exit_status, 0);
-}
-
-// -1 / 100 x 65536 = -655.36, wrapped to 64880.64.
-TEST(FrequencyWords, NeitherGivenIsAnErrorAndConvertsTheUnsetFreq) {
-  setup(2, 2);
-  chan[0].freq = -1.0;
-  EXPECT_TRUE(contains(run(), "Error(config L63): Need to set either freq or freq_msb\n"));
-  EXPECT_EQ(exit_status, 1);
-  EXPECT_EQ(chan[0].freq_msb, 64880);
-}
-
-// A zero clock, or a tuning whose word does not fit an int, is reported
-// instead of converted.
-TEST(FrequencyWords, UnconvertibleTuningsAreReported) {
-  const std::string error = "Error(config L160): Can not convert freq to frequency words; check freq and fck\n";
-  setup(2, 2);
-  g.fck = 0.0;
-  EXPECT_TRUE(contains(run(), error));
-  EXPECT_EQ(chan[0].freq_msb, -1);
-  EXPECT_EQ(exit_status, 1);
-  setup(2, 2);
-  chan[2].freq = 1e9;  // 1e9 / 100 x 65536
-  EXPECT_TRUE(contains(run(), error));
-  EXPECT_TRUE(holds(0, "2:freq_msb=-1 freq_msb=6553"));
-}
-
-TEST(BypassedMixer, ZeroesTheTuningAndQuietsTheSyncs) {
-  setup(2, 2);
-  chan[0].bypass_mix = 1;
-  chan[0].freq = -1.0;
-  chan[0].phase = -1;
-  run();
-  EXPECT_TRUE(holds(0, "freq=0 freq_msb=0 freq_mid=0 freq_lsb=0 phase=0 nco_sync=7 freq_sync=7 phase_sync=7 "
-                       "dith_sync=7"));
-  EXPECT_EQ(exit_status, 0);
-}
-
-TEST(BypassedMixer, WarnsAboutANonZeroTuning) {
-  setup(2, 2);
-  chan[1].bypass_mix = 1;
-  chan[1].freq = 3.0;
-  chan[1].freq_msb = 5;
-  chan[1].nco_sync = 2;
-  std::string anl = run();
-  EXPECT_TRUE(contains(anl, "Warning(config L77): freq_msb should be 0 if bypassing mixer\n"));
-  EXPECT_TRUE(contains(anl, "Warning(config L79): freq should be 0 if bypassing mixer\n"));
-  EXPECT_EQ(chan[1].nco_sync, 2);
-  EXPECT_EQ(exit_status, 0);
-}
-
-// Each direction needs its count; a bypassed CIC defaults it to 1 and warns
-// about any other (B keeps the user's 4).
-TEST(CicChecks, MissingCountsAreErrorsByDirectionAndBypassedOnesDefaultToOne) {
-  setup(2, 1);
-  chan[0].cic_dec = -1;
-  chan[2].cic_int = -1;
-  std::string anl = run();
-  EXPECT_TRUE(contains(anl, "Error(config L93): Need to set cic_dec\n"));
-  EXPECT_TRUE(contains(anl, "Error(config L107): Need to set cic_int\n"));
-  setup(2, 1);
-  chan[0].cic_dec = -1;
-  chan[2].cic_int = -1;
-  for (CHAN& c : chan) c.bypass_cic = 1;
-  anl = run();
-  EXPECT_TRUE(holds(0, "cic_dec=1 2:cic_int=1 1:cic_dec=4"));
-  EXPECT_TRUE(contains(anl, "Warning(config L99): cic_dec should be 1 if bypassing cic\n"));
-  EXPECT_TRUE(contains(anl, "Warning(config L113): cic_int should be 1 if bypassing cic\n"));
-  EXPECT_EQ(exit_status, 0);
+// What each set-up reports and settles. Both words given: the words win.
+// Neither given: the unset freq converts, -1 / 100 x 65536 = -655.36
+// wrapped to 64880.64. A zero clock, or a word that does not fit an int
+// (1e9 / 100 x 65536), is reported instead of converted. A bypassed mixer
+// zeroes the tuning and quiets the syncs, and warns about a non-zero one.
+// Each direction needs its CIC count; a bypassed CIC defaults it to 1 and
+// warns about any other (B keeps the user's 4). An unset splitiq counts as
+// on. Double rate: the selects reach transmit channels too, which run at
+// full rate; a double-rate transmit pair forces split-I/Q, the receive pair
+// staying at rin_rate 1.
+TEST(Preconfig, ChecksAndSettings) {
+  const std::string unconvertible =
+      "Error(config L160): Can not convert freq to frequency words; check freq and fck\n";
+  const struct {
+    const char* what;
+    int mode_ab, mode_cd;
+    std::function<void()> tweak;
+    const char* anl;  // the whole analysis text, or null to look for parts
+    std::vector<std::string> anl_parts;
+    const char* values;
+    int status;  // -1 when it does not matter
+    std::vector<double> fsamples = {};  // of the first channels
+  } cases[] = {
+      {"both freq and words", 2, 2, [] { chan[0].freq_msb = 32768; }, nullptr,
+       {"Warning(config L65): both freq and freq_msb are set; using freq_msb setting.\n"}, "freq=50", 0},
+      {"neither freq nor words", 2, 2, [] { chan[0].freq = -1.0; }, nullptr,
+       {"Error(config L63): Need to set either freq or freq_msb\n"}, "freq_msb=64880", 1},
+      {"zero clock", 2, 2, [] { g.fck = 0.0; }, nullptr, {unconvertible}, "freq_msb=-1", 1},
+      {"tuning far beyond the clock", 2, 2, [] { chan[2].freq = 1e9; }, nullptr, {unconvertible},
+       "2:freq_msb=-1 freq_msb=6553", -1},
+      {"bypassed mixer", 2, 2, [] { chan[0].bypass_mix = 1, chan[0].freq = -1.0, chan[0].phase = -1; },
+       nullptr, {},
+       "freq=0 freq_msb=0 freq_mid=0 freq_lsb=0 phase=0 nco_sync=7 freq_sync=7 phase_sync=7 dith_sync=7", 0},
+      {"bypassed mixer with a tuning", 2, 2,
+       [] { chan[1].bypass_mix = 1, chan[1].freq = 3.0, chan[1].freq_msb = 5, chan[1].nco_sync = 2; }, nullptr,
+       {"Warning(config L77): freq_msb should be 0 if bypassing mixer\n",
+        "Warning(config L79): freq should be 0 if bypassing mixer\n"},
+       "1:nco_sync=2", 0},
+      {"missing CIC counts", 2, 1, [] { chan[0].cic_dec = -1, chan[2].cic_int = -1; }, nullptr,
+       {"Error(config L93): Need to set cic_dec\n", "Error(config L107): Need to set cic_int\n"}, "", -1},
+      {"bypassed CICs", 2, 1,
+       [] {
+         chan[0].cic_dec = -1, chan[2].cic_int = -1;
+         for (CHAN& c : chan) c.bypass_cic = 1;
+       },
+       nullptr,
+       {"Warning(config L99): cic_dec should be 1 if bypassing cic\n",
+        "Warning(config L113): cic_int should be 1 if bypassing cic\n"},
+       "cic_dec=1 2:cic_int=1 1:cic_dec=4", 0},
+      {"split-I/Q unset", 2, 2, [] { g.splitiq = -1, g.splitiqCD = 0; }, nullptr, {}, "splitiqAB=1 splitiqCD=0",
+       -1},
+      {"split-I/Q off", 2, 2, [] { g.splitiq = 0; }, nullptr, {}, "splitiqAB=0 splitiqCD=0", -1},
+      {"double-rate receive with zero padding", 2, 2,
+       [] { g.rin_rate = 2, g.rinf_zpad = 3, g.rin_cmplx = 1, chan[3].mix_rcv_sel = 3; }, nullptr,
+       {"Error(config L150): Should never have both double rate and zpad active.  Probably need to change "
+        "rinf_zpad to 0\n\n"},
+       "splitiq=1 splitiqAB=1 splitiqCD=1 mix_rcv_sel=0 1:mix_rcv_sel=2 2:mix_rcv_sel=0 3:mix_rcv_sel=3", -1,
+       {100.0 / 4 * 2}},
+      {"double-rate selects of a transmit pair", 2, 1,
+       [] { g.rin_rate = 2, g.rin_cmplx = 0, chan[2].mix_rcv_sel = chan[3].mix_rcv_sel = -1; }, nullptr, {},
+       "mix_rcv_sel=0 1:mix_rcv_sel=1 2:mix_rcv_sel=0 3:mix_rcv_sel=1", -1, {200.0, 200.0, 100.0, 100.0}},
+      {"double-rate transmit", 1, 2, [] { g.tout_rate = 2, g.splitiq = 0, chan[1].tinf_cmplx = 1; },
+       "Error(config L130): If transmit and splitiq is on then tinf_cmplx must be 0\n", {},
+       "splitiq=1 splitiqAB=1", -1, {200.0, 200.0, 100.0}},
+  };
+  for (const auto& k : cases) {
+    setup(k.mode_ab, k.mode_cd);
+    k.tweak();
+    std::string anl = run();
+    if (k.anl) {
+      EXPECT_EQ(anl, k.anl) << k.what;
+    }
+    EXPECT_TRUE(has_all(anl, k.anl_parts)) << k.what;
+    EXPECT_TRUE(holds(0, k.values)) << k.what;
+    if (k.status >= 0) {
+      EXPECT_EQ(exit_status, k.status) << k.what;
+    }
+    std::vector<double> rates = fsamples();
+    rates.resize(k.fsamples.size());
+    EXPECT_EQ(rates, k.fsamples) << k.what;
+  }
 }
 
 // Only live channel A is checked (an unset freq would be an error) and
@@ -181,44 +190,6 @@ TEST(PowerDown, ChannelsTakeTheirFlagsAndThePairFlags) {
   EXPECT_EQ(fsamples(), (std::vector<double>{100.0, 0.0, 0.0, 0.0}));
 }
 
-// An unset splitiq counts as on.
-TEST(SplitIq, FlagDefaultsBothPairs) {
-  setup(2, 2);
-  g.splitiq = -1;
-  g.splitiqCD = 0;
-  run();
-  EXPECT_TRUE(holds(0, "splitiqAB=1 splitiqCD=0"));
-  setup(2, 2);
-  g.splitiq = 0;
-  run();
-  EXPECT_TRUE(holds(0, "splitiqAB=0 splitiqCD=0"));
-}
-
-TEST(SampleRate, DoubleRateReceiveWithZeroPadding) {
-  setup(2, 2);
-  g.rin_rate = 2;
-  g.rinf_zpad = 3;
-  g.rin_cmplx = 1;
-  chan[3].mix_rcv_sel = 3;
-  std::string anl = run();
-  EXPECT_DOUBLE_EQ(chan[0].fsample, 100.0 / 4 * 2);
-  EXPECT_TRUE(holds(0, "splitiq=1 splitiqAB=1 splitiqCD=1 mix_rcv_sel=0 1:mix_rcv_sel=2 2:mix_rcv_sel=0 "
-                       "3:mix_rcv_sel=3"));
-  EXPECT_TRUE(contains(anl, "Error(config L150): Should never have both double rate and zpad active.  Probably "
-                            "need to change rinf_zpad to 0\n\n"));
-}
-
-// Transmit channels run at full rate yet take the double-rate selects.
-TEST(SampleRate, DoubleRateMixerSelectsReachTransmitChannelsToo) {
-  setup(2, 1);
-  g.rin_rate = 2;
-  g.rin_cmplx = 0;
-  chan[2].mix_rcv_sel = chan[3].mix_rcv_sel = -1;
-  run();
-  EXPECT_TRUE(holds(0, "mix_rcv_sel=0 1:mix_rcv_sel=1 2:mix_rcv_sel=0 3:mix_rcv_sel=1"));
-  EXPECT_EQ(fsamples(), (std::vector<double>{200.0, 200.0, 100.0, 100.0}));
-}
-
 // The hold halves the rate of the pairs it names unless its sync is off.
 TEST(SampleRate, TransmitHoldHalvesUnlessItsSyncIsOff) {
   const struct {
@@ -232,18 +203,6 @@ TEST(SampleRate, TransmitHoldHalvesUnlessItsSyncIsOff) {
     run();
     EXPECT_DOUBLE_EQ(chan[k.ch].fsample, k.fsample) << k.hold << " " << k.sync;
   }
-}
-
-// The receive pair stays at rin_rate 1.
-TEST(SampleRate, DoubleRateTransmitForcesSplitIqAndChecksComplexInput) {
-  setup(1, 2);
-  g.tout_rate = 2;
-  g.splitiq = 0;
-  chan[1].tinf_cmplx = 1;
-  EXPECT_EQ(run(), "Error(config L130): If transmit and splitiq is on then tinf_cmplx must be 0\n");
-  EXPECT_TRUE(holds(0, "splitiq=1 splitiqAB=1"));
-  EXPECT_DOUBLE_EQ(chan[0].fsample, 200.0);
-  EXPECT_DOUBLE_EQ(chan[2].fsample, 100.0);
 }
 
 // No live transmit channel clears tout_nsig; a live one keeps it.

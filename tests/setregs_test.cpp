@@ -120,7 +120,8 @@ TEST(Packing, LaterFieldReplacesOnlyItsOwnBits) {
 // pwr_meter_trig: 3 bits at bit 10 of page 19 address 28; bits 13 to 15
 // belong to no field.
 TEST(OutOfRange, ValueIsReportedAndSpillsIntoTheNextBits) {
-  EXPECT_EQ(pack([] { chan[0].pwr_meter_trig = 8; }), "Value out of range register 332 value 8\nPage 13 Address 1c\n");
+  EXPECT_EQ(pack([] { chan[0].pwr_meter_trig = 8; }),
+            "Value out of range register 332 value 8\nPage 13 Address 1c\n");
   EXPECT_EQ(regs[332], 1 << 13);
   EXPECT_EQ(exit_status, 0);
   CaptureStderr();

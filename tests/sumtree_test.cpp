@@ -46,8 +46,8 @@ TEST(SumTree, FourRealChannelsIntoOneFullRateOutput) {
   setup(4, 1, 0, 1);
   EXPECT_EQ(run(), "");
   EXPECT_EQ(exit_status, 0);
-  EXPECT_TRUE(holds(0, "sum_selI=183 sum_selQ=0 sum_ia=2 sum_qa=0 sum_ib=0 sum_qb=1 sum_in=0 toutf_do=0 toutf_co=0 "
-                       "toutf_bo=0 toutf_quiet_CD=1 toutf_xmt_AB=1 toutf_xmt_CD=1 toutf_sumin=0 "
+  EXPECT_TRUE(holds(0, "sum_selI=183 sum_selQ=0 sum_ia=2 sum_qa=0 sum_ib=0 sum_qb=1 sum_in=0 toutf_do=0 "
+                       "toutf_co=0 toutf_bo=0 toutf_quiet_CD=1 toutf_xmt_AB=1 toutf_xmt_CD=1 toutf_sumin=0 "
                        "toutf_halfcmplx_AB=0 toutf_halfcmplx_CD=0 toutf_rnd_AB=1 toutf_rnd_CD=1"));
   EXPECT_EQ(g.chanin, 4);
   EXPECT_EQ(g.chanout, 1);
@@ -128,7 +128,8 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
       // 16-bit sum input at normal resolution; the wide one takes 22 bits.
       {"sum input port", 2, 1, 0, 1, [] { g.tout_sumin = 1; }, "", {},
        "sum_ia=3 sum_qa=0 sum_ib=0 sum_in=2 toutf_sumin=1", {}},
-      {"wide sum input", 2, 1, 0, 1, [] { g.tout_sumin = 1, g.tout_res = 1; }, nullptr, {}, "sum_ia=1 sum_in=3", {}},
+      {"wide sum input", 2, 1, 0, 1, [] { g.tout_sumin = 1, g.tout_res = 1; }, nullptr, {},
+       "sum_ia=1 sum_in=3", {}},
       {"illegal sum input combination", 2, 1, 0, 2, [] { g.tout_sumin = 1, g.tout_res = 1; }, nullptr,
        {"Error(config L549): Illegal sumin combination\n"}, "sum_in=-1", {}},
       {"sum input in transceive", 2, 1, 1, 1, [] { declare_modes(1, 2), g.tout_sumin = 1; }, nullptr,

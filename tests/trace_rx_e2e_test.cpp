@@ -115,7 +115,8 @@ TEST(ReceiveTrace, DoubleRateComplexOnAllFourChannels) {
       "; Four receive channels, complex input at double rate: A/B and C/D each\n"
       "; carry one signal split over the pair.\n"
       "mode ab receive\nmode cd receive\nfck 120\nrin_cmplx 1\nrin_rate 2\nsync_mode 7\n"
-      "channel 0\nfir_coef mp24.coef\ncic_dec 8\nfir_dec 2\nfreq 15\npins 8\nbits 16\nchannel 1\ncopy_channel 0\n"
+      "channel 0\nfir_coef mp24.coef\ncic_dec 8\nfir_dec 2\nfreq 15\npins 8\nbits 16\n"
+      "channel 1\ncopy_channel 0\n"
       "channel 2\nfir_coef mp24.coef\ncic_dec 4\nfir_dec 4\nfreq -30\npins 8\nbits 16\nagc_freeze 0\n"
       "channel 3\ncopy_channel 2\nagc_freeze 1\ngain 0.75\nprint table\nprint kx330\nprint debug\n");
   EXPECT_EQ(r.status, 0);
@@ -178,12 +179,11 @@ TEST(ReceiveTrace, SplitIqWithZeroPadAndOverride) {
   ScratchDir dir;
   RunResult r = run_trace(
       dir, "rx3",
-      "# Split-I/Q receive on A/B (I through A, Q through B); C/D would transmit\n"
-      "# but is powered down.\n"
+      "# Split-I/Q receive on A/B (I through A, Q through B); C/D would transmit\n# but is powered down.\n"
       "mode ab receive\nmode cd transmit\npwr_dwn_cic_CD 1\nsplitiq 1\nrin_cmplx 1\nrinf_zpad 1\nfck 80\n"
       "channel 0\nfir_coef hb32.coef\ncic_dec 10\nfir_dec 2\nfreq 5\nmix_rcv_sel 0\npins 16\nbits 8\n"
-      "agc_freeze 0\nagc_tc 50\nagc_cf 0\nagc_mode 1\nchannel 1\ncopy_channel 0\nmix_rcv_sel 1\nagc_freeze 1\n"
-      "channel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n"
+      "agc_freeze 0\nagc_tc 50\nagc_cf 0\nagc_mode 1\nchannel 1\ncopy_channel 0\nmix_rcv_sel 1\n"
+      "agc_freeze 1\nchannel 2\npins 16\nbits 16\nchannel 3\npins 16\nbits 16\n"
       "print table\nprint kx330\nprint debug\nprint analysis\noverride\nchannel 1\ngain_lsb 5000\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2\n2\n1\n1\n");
@@ -214,7 +214,8 @@ TEST(ReceiveTrace, SplitIqWithZeroPadAndOverride) {
   const std::string kx = dir.read("rx3.kx330");
   EXPECT_TRUE(has_all(kx, {"dwr16 2 33\ndwr16 10 2200\ndwr16 11 1000\ndwr16 12 0\ndwr16 13 1388\n",
                            "dwr16 2 11\ndwr16 10 311\ndwr16 11 100\ndwr16 12 422\ndwr16 13 633\n",
-                           "dwr16 2 8\ndwr16 10 ffee\ndwr16 11 c\n", "dwr16 2 a1\ndwr16 10 14\ndwr16 11 0\ndwr16 12 5f81\n"}));
+                           "dwr16 2 8\ndwr16 10 ffee\ndwr16 11 c\n",
+                           "dwr16 2 a1\ndwr16 10 14\ndwr16 11 0\ndwr16 12 5f81\n"}));
   EXPECT_TRUE(ends_with_text(kx, "dwr16 2 80\ndwr16 15 4934\ndwr16 1d 4935\ndwr16 2 a0\ndwr16 15 da50\n"
                                  "dwr16 1d 0\ndwr16 0 4100\ndwr16 3 1ff\n"));
 }

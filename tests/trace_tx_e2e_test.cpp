@@ -44,7 +44,9 @@ RunResult run_trace(const ScratchDir& dir, const std::string& name, const std::s
   return run_cmd7420(dir, {name + ".txt"});
 }
 
-std::string power_line(const char* figures) { return std::string("Estimate power is ") + figures + " and 1.8V\n"; }
+std::string power_line(const char* figures) {
+  return std::string("Estimate power is ") + figures + " and 1.8V\n";
+}
 
 }  // namespace
 
@@ -52,11 +54,12 @@ std::string power_line(const char* figures) { return std::string("Estimate power
 // summed into one complex full-rate output.
 TEST(TransmitTrace, FourComplexChannelsIntoOneOutput) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "tx4",
-                          "mode ab transmit\nmode cd transmit\nfck 100\ntout_nsig 1\ntout_cmplx 1\n"
-                          "channel 0\nfir_coef hb15.coef\ncic_int 8\nfir_int 2\ntinf_cmplx 1\npins 4\nbits 16\n"
-                          "freq 10\nchannel 1\ncopy_channel 0\nfreq 20\nchannel 2\ncopy_channel 0\nfreq -15\n"
-                          "channel 3\ncopy_channel 0\nfreq 30\n" + std::string(kPrintFour));
+  RunResult r = run_trace(
+      dir, "tx4",
+      "mode ab transmit\nmode cd transmit\nfck 100\ntout_nsig 1\ntout_cmplx 1\n"
+      "channel 0\nfir_coef hb15.coef\ncic_int 8\nfir_int 2\ntinf_cmplx 1\npins 4\nbits 16\n"
+      "freq 10\nchannel 1\ncopy_channel 0\nfreq 20\nchannel 2\ncopy_channel 0\nfreq -15\n"
+      "channel 3\ncopy_channel 0\nfreq 30\n" + std::string(kPrintFour));
   EXPECT_EQ(r.status, 0);
   // fir_dec of each channel, then the empty line of its interpolating plan.
   EXPECT_EQ(r.out, "1\n\n1\n\n1\n\n1\n\n");
@@ -92,12 +95,15 @@ TEST(TransmitTrace, FourComplexChannelsIntoOneOutput) {
                        "8 div 1 iqmux 1 cmplx 1 pins 4 bits 16 fscnt 16 min 8 nfs 1 ndivcks 16\n\n"}));
   EXPECT_TRUE(ends_with_text(dir.read("tx4.anl"), power_line("  369mW at 100.0 MHz")));
   const std::string kx = dir.read("tx4.kx330");
-  EXPECT_TRUE(has_all(kx, {"dwr16 2 13\ndwr16 10 1a4c\ndwr16 11 1084\ndwr16 12 f\ndwr16 13 411\ndwr16 14 f228\n",
-                           "dwr16 2 80\ndwr16 10 29a\ndwr16 11 0\ndwr16 12 9999\ndwr16 13 9999\ndwr16 14 1999\n",
+  EXPECT_TRUE(has_all(kx, {"dwr16 2 13\ndwr16 10 1a4c\ndwr16 11 1084\ndwr16 12 f\ndwr16 13 411\n"
+                           "dwr16 14 f228\n",
+                           "dwr16 2 80\ndwr16 10 29a\ndwr16 11 0\ndwr16 12 9999\ndwr16 13 9999\n"
+                           "dwr16 14 1999\n",
                            "dwr16 2 81\ndwr16 10 b7b7\ndwr16 11 315\n",
                            "dwr16 2 a1\ndwr16 10 0\ndwr16 11 0\ndwr16 12 ff80\ndwr16 13 2007\ndwr16 14 5501\n",
                            "dwr16 2 11\ndwr16 10 4100\ndwr16 11 4311\ndwr16 12 400\ndwr16 13 611\n",
-                           "dwr16 2 c\ndwr16 10 0\ndwr16 11 ff88\n", "dwr16 2 f\ndwr16 10 4000\ndwr16 11 2648\n"}));
+                           "dwr16 2 c\ndwr16 10 0\ndwr16 11 ff88\n",
+                           "dwr16 2 f\ndwr16 10 4000\ndwr16 11 2648\n"}));
   EXPECT_TRUE(ends_with_text(kx, "dwr16 2 80\ndwr16 15 db70\ndwr16 1d db70\ndwr16 2 a0\ndwr16 15 db70\n"
                                  "dwr16 1d db70\ndwr16 0 100\ndwr16 3 1ff\n"));
 }
@@ -106,13 +112,13 @@ TEST(TransmitTrace, FourComplexChannelsIntoOneOutput) {
 // overall gains), C/D receive complex input at full rate with the AGC on.
 TEST(TransmitTrace, TransceiveWithAgcOnTheReceivePair) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "trx",
-                          "mode ab transmit\nmode cd receive\nfck 92.16\ntout_nsig 2\ntout_cmplx 0\nrin_cmplx 1\n"
-                          "channel 0\nfir_coef hb15.coef\ncic_int 4\nfir_int 2\ntinf_cmplx 1\npins 8\nbits 16\n"
-                          "freq 5\noverall_gain 0.5\nchannel 1\ncopy_channel 0\nfreq 12.5\noverall_gain 0.8\n"
-                          "channel 2\nfir_coef rx24.coef\ncic_dec 4\nfir_dec 2\nfreq 15\nmix_rcv_sel 2\npins 16\n"
-                          "bits 16\nagc_freeze 0\nagc_tc 500\n"
-                          "channel 3\ncopy_channel 2\nfreq -7.5\nmix_rcv_sel 3\ngain 1.5\n" + std::string(kPrintFour));
+  RunResult r = run_trace(
+      dir, "trx",
+      "mode ab transmit\nmode cd receive\nfck 92.16\ntout_nsig 2\ntout_cmplx 0\nrin_cmplx 1\nchannel 0\n"
+      "fir_coef hb15.coef\ncic_int 4\nfir_int 2\ntinf_cmplx 1\npins 8\nbits 16\nfreq 5\noverall_gain 0.5\n"
+      "channel 1\ncopy_channel 0\nfreq 12.5\noverall_gain 0.8\nchannel 2\nfir_coef rx24.coef\ncic_dec 4\n"
+      "fir_dec 2\nfreq 15\nmix_rcv_sel 2\npins 16\nbits 16\nagc_freeze 0\nagc_tc 500\n"
+      "channel 3\ncopy_channel 2\nfreq -7.5\nmix_rcv_sel 3\ngain 1.5\n" + std::string(kPrintFour));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\n\n1\n\n2\n2\n");
   const std::string agc_warnings =
@@ -160,7 +166,8 @@ TEST(TransmitTrace, TransceiveWithAgcOnTheReceivePair) {
                            "dwr16 2 53\ndwr16 10 2200\ndwr16 11 1000\ndwr16 12 0\ndwr16 13 1d25\n"
                            "dwr16 14 f040\ndwr16 15 3a2\ndwr16 16 fbdc\ndwr16 17 6766\ndwr16 18 779b\n",
                            "dwr16 2 81\ndwr16 10 43\ndwr16 11 255\n", "dwr16 2 a0\ndwr16 10 25d\n",
-                           "dwr16 2 a1\ndwr16 10 1400\ndwr16 11 0\ndwr16 12 ff80\ndwr16 13 1007\ndwr16 14 4501\n",
+                           "dwr16 2 a1\ndwr16 10 1400\ndwr16 11 0\ndwr16 12 ff80\ndwr16 13 1007\n"
+                           "dwr16 14 4501\n",
                            "dwr16 2 51\ndwr16 10 522\ndwr16 11 733\ndwr16 12 100\ndwr16 13 311\ndwr16 14 844\n",
                            "dwr16 2 4a\ndwr16 10 ffb0\ndwr16 11 1e\n"}));
   EXPECT_TRUE(ends_with_text(kx, "dwr16 2 80\ndwr16 15 c070\ndwr16 1d c070\ndwr16 2 a0\ndwr16 15 4936\n"
@@ -172,11 +179,12 @@ TEST(TransmitTrace, TransceiveWithAgcOnTheReceivePair) {
 // double-rate output.
 TEST(TransmitTrace, DoubleRateSplitPairs) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "dbl",
-                          "mode ab transmit\nmode cd transmit\nfck 100\ntout_rate 2\ntout_nsig 1\ntout_cmplx 1\n"
-                          "channel 0\nfir_coef int4.coef\ncic_int 8\nfir_int 4\ntinf_cmplx 0\npins 16\nbits 16\n"
-                          "freq 10\nchannel 1\ncopy_channel 0\nchannel 2\ncopy_channel 0\nfreq -25\n"
-                          "channel 3\ncopy_channel 2\n" + std::string(kPrintFour));
+  RunResult r = run_trace(
+      dir, "dbl",
+      "mode ab transmit\nmode cd transmit\nfck 100\ntout_rate 2\ntout_nsig 1\ntout_cmplx 1\n"
+      "channel 0\nfir_coef int4.coef\ncic_int 8\nfir_int 4\ntinf_cmplx 0\npins 16\nbits 16\n"
+      "freq 10\nchannel 1\ncopy_channel 0\nchannel 2\ncopy_channel 0\nfreq -25\n"
+      "channel 3\ncopy_channel 2\n" + std::string(kPrintFour));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\n\n1\n\n1\n\n1\n\n");
   std::string range = "Warning: Gain is not in optimal range (2048 < gain < 4096 is optimal).\n";
@@ -226,11 +234,12 @@ TEST(TransmitTrace, DoubleRateSplitPairs) {
 // overall gain, which raises the sum shift for all.
 TEST(TransmitTrace, TdmInputAtMaximumRate) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "tdm",
-                          "mode ab transmit\nmode cd transmit\nfck 61.44\ntinf_tdm 1\ntout_nsig 2\ntout_cmplx 1\n"
-                          "channel 0\nfir_coef hb15.coef\ncic_int 4\nfir_int 2\ntinf_cmplx 1\npins 16\nbits 16\n"
-                          "freq 3.84\nchannel 1\ncopy_channel 0\nfreq -3.84\nchannel 2\ncopy_channel 0\nfreq 7.68\n"
-                          "channel 3\ncopy_channel 0\nfreq -7.68\noverall_gain 1.5\n" + std::string(kPrintFour));
+  RunResult r = run_trace(
+      dir, "tdm",
+      "mode ab transmit\nmode cd transmit\nfck 61.44\ntinf_tdm 1\ntout_nsig 2\ntout_cmplx 1\n"
+      "channel 0\nfir_coef hb15.coef\ncic_int 4\nfir_int 2\ntinf_cmplx 1\npins 16\nbits 16\n"
+      "freq 3.84\nchannel 1\ncopy_channel 0\nfreq -3.84\nchannel 2\ncopy_channel 0\nfreq 7.68\n"
+      "channel 3\ncopy_channel 0\nfreq -7.68\noverall_gain 1.5\n" + std::string(kPrintFour));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, kBanner);
   EXPECT_TRUE(table_has(
@@ -256,12 +265,12 @@ TEST(TransmitTrace, TdmInputAtMaximumRate) {
 // a slow serial clock: the symmetric interpolation case SRR12O12.
 TEST(TransmitTrace, SplitPairsWithSumInputAndSlowClock) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "sumin",
-                          "mode ab transmit\nmode cd transmit\nfck 100\nsplitiq 1\ntout_nsig 1\ntout_cmplx 1\n"
-                          "tout_sumin 1\nchannel 0\nfir_coef hb15.coef\ncic_int 16\nfir_int 2\ntinf_cmplx 0\n"
-                          "sck_div 1\npins 4\nbits 16\nfreq 12\nchannel 1\ncopy_channel 0\n"
-                          "channel 2\ncopy_channel 0\nfreq -12\nchannel 3\ncopy_channel 2\n"
-                          "print table\nprint debug\nprint analysis\n");
+  RunResult r = run_trace(
+      dir, "sumin",
+      "mode ab transmit\nmode cd transmit\nfck 100\nsplitiq 1\ntout_nsig 1\ntout_cmplx 1\ntout_sumin 1\n"
+      "channel 0\nfir_coef hb15.coef\ncic_int 16\nfir_int 2\ntinf_cmplx 0\nsck_div 1\npins 4\nbits 16\n"
+      "freq 12\nchannel 1\ncopy_channel 0\nchannel 2\ncopy_channel 0\nfreq -12\nchannel 3\ncopy_channel 2\n"
+      "print table\nprint debug\nprint analysis\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\n\n1\n\n1\n\n1\n\n");
   EXPECT_TRUE(table_has(
@@ -285,19 +294,20 @@ TEST(TransmitTrace, SplitPairsWithSumInputAndSlowClock) {
 // own), while the CIC count is always stored from cic_int.
 TEST(TransmitTrace, UserValuesAgainstComputedOnes) {
   ScratchDir dir;
-  RunResult r = run_trace(dir, "ovr",
-                          "mode ab transmit\nmode cd transmit\nfck 100\ntout_nsig 1\ntout_cmplx 1\n"
-                          "sum_shift 2\nsum_selI 100\ntoutf_bo 3\n"
-                          "channel 0\nfir_coef hb15.coef\ncic_int 8\nfir_int 2\ntinf_cmplx 1\npins 4\nbits 16\n"
-                          "freq 10\ngain_lsb 3000\nfir_shift 5\ncic_shift 20\ntinf_fso_dly 2\nncic 5\ncic_xmt_5stg 1\n"
-                          "channel 1\ncopy_channel 0\nchannel 2\ncopy_channel 0\nchannel 3\ncopy_channel 0\n"
-                          "print table\nprint debug\n");
+  RunResult r = run_trace(
+      dir, "ovr",
+      "mode ab transmit\nmode cd transmit\nfck 100\ntout_nsig 1\ntout_cmplx 1\nsum_shift 2\nsum_selI 100\n"
+      "toutf_bo 3\nchannel 0\nfir_coef hb15.coef\ncic_int 8\nfir_int 2\ntinf_cmplx 1\npins 4\nbits 16\n"
+      "freq 10\ngain_lsb 3000\nfir_shift 5\ncic_shift 20\ntinf_fso_dly 2\nncic 5\ncic_xmt_5stg 1\nchannel 1\n"
+      "copy_channel 0\nchannel 2\ncopy_channel 0\nchannel 3\ncopy_channel 0\n"
+      "print table\nprint debug\n");
   EXPECT_EQ(r.status, 0);
   std::string expert;
   for (const char* name : {"sum_shift", "sum_selI", "ncic", "cic_xmt_5stg"})
     expert += std::string("Warning: Manually setting a variable that is normally computed\n"
                           "Experts only.  Black diamond run. Variable ") + name + "\n";
-  std::string range = "Warning: Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).\n";
+  std::string range =
+      "Warning: Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).\n";
   EXPECT_EQ(r.err, expert + kBanner + range + range + range + range);
   EXPECT_TRUE(table_has(
       dir.read("ovr.tbl"),

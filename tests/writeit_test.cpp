@@ -181,7 +181,8 @@ TEST(Simulation, ImageInIndexOrderThenRamsThenDeferredRegisters) {
   EXPECT_EQ(lines[chan_c + 1], "QOEF 2 1 0x0 0xabcd 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0;");
   EXPECT_EQ(lines[chan_c + 16], "SWRAM 2  0 65535 0 0 0 0 0 0 0 0 0 0 0 0 0 0;");
   EXPECT_EQ(lines[chan_c + 17], "BERAM 2  0x20" + zeros);
-  EXPECT_EQ(last(lines, 4), (Lines{"Wcon 0x80 0x15 0xfffffffe", "Wcon 0xa0 0x15 0x0", "Wglb 0 0x2345", "Wglb 3 0x0"}));
+  EXPECT_EQ(last(lines, 4),
+            (Lines{"Wcon 0x80 0x15 0xfffffffe", "Wcon 0xa0 0x15 0x0", "Wglb 0 0x2345", "Wglb 3 0x0"}));
 }
 
 // Only the table when only the table is asked; writeall writes each
