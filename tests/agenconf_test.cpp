@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "agenconf.h"
@@ -13,6 +14,8 @@
 #include "driver.h"
 #include "test_util.h"
 
+using std::make_tuple;
+using std::tie;
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
@@ -22,19 +25,34 @@ using Ints = std::vector<int>;
 
 // N, R, D, RepC, ModC, OfsC, outrate, dataout, AcumCnt, AcumDly,
 // forward_broadcast.
-Ints derived(const AgenConf& a) {
-  return {a.N,       a.R,       a.D,       a.RepC,    a.ModC,
-          a.OfsC,    a.outrate, a.dataout, a.AcumCnt, a.AcumDly,
-          a.forward_broadcast};
+Ints derived() {
+  const AgenConf& a = AC;
+  return {a.N,       a.R,       a.D,       a.RepC,    a.ModC,           a.OfsC,
+          a.outrate, a.dataout, a.AcumCnt, a.AcumDly, a.forward_broadcast};
+}
+
+// diff, data, coef, nchan, inrate, Sym, deci, interp.
+Ints properties() { return {AC.diff, AC.data, AC.coef, AC.nchan, AC.inrate, AC.Sym, AC.deci, AC.interp}; }
+
+// FWAs, BWAs, DstartEC, SWCntN, ModD, BRBypass, SyncCount, FirClkCnt.
+Ints scalars() {
+  return {AC.GetFWAs(), AC.GetBWAs(), AC.DstartEC, AC.SWCntN, AC.ModD, AC.GetBRBypass(), AC.SyncCount,
+          AC.GetFirClkCnt()};
 }
 
 Ints pair_regs(const CAgenSReg& r) {
   return {r.StepN, r.r_SDepD, r.r_SRecR, r.r_SOffset, r.w_WRecRL, r.w_SDepD, r.w_SRecR, r.w_SOffset};
 }
 
-Ints agen_regs(const CAgenReg& r) { return {r.TogEn ? 1 : 0, r.ModD, r.DepD, r.RecR}; }
-
-Ints coef_regs(const CCoefReg& r) { return {r.RepC, r.ModC, r.OfsC}; }
+// The data generator (TogEn, ModD, DepD, RecR), the coefficient generator
+// (RepC, ModC, OfsC), then the forward, backward and backward-even pairs.
+void expect_registers(const Ints& agen, const Ints& coef, const Ints& fa, const Ints& ba, const Ints& bea) {
+  EXPECT_EQ((Ints{AC.Areg.TogEn ? 1 : 0, AC.Areg.ModD, AC.Areg.DepD, AC.Areg.RecR}), agen);
+  EXPECT_EQ((Ints{AC.CoefReg.RepC, AC.CoefReg.ModC, AC.CoefReg.OfsC}), coef);
+  EXPECT_EQ(pair_regs(AC.FAreg), fa);
+  EXPECT_EQ(pair_regs(AC.BAreg), ba);
+  EXPECT_EQ(pair_regs(AC.BeAreg), bea);
+}
 
 template <int Size>
 Ints entries(const int (&t)[Size], int from = 0, int count = Size) {
@@ -60,6 +78,17 @@ void name_case(const char* name) {
   AC.SetName(name);
 }
 
+// Names, validates (quietly as to standard error) and plans a case.
+void plan(const char* name) {
+  name_case(name);
+  CaptureStderr();
+  bool valid = AC.ValidCase();
+  GetCapturedStderr();
+  ASSERT_TRUE(valid) << name << ": " << AC.GetReason();
+  AC.SetTables();
+  AC.SetRegs();
+}
+
 // Opens the output file of `bit` on standard error, unbuffered, so that its
 // located reports interleave with the short forms in call order.
 void open_unbuffered_on_stderr(int bit) {
@@ -76,15 +105,16 @@ std::string error_both(int line, const std::string& text) {
   return strfmt("Error(agenconf L%d): %s\n", line, text.c_str()) + "Error: " + text + "\n";
 }
 
-// Names, validates (quietly as to standard error) and plans a case.
-void plan(const char* name) {
-  name_case(name);
-  CaptureStderr();
-  bool valid = AC.ValidCase();
-  GetCapturedStderr();
-  ASSERT_TRUE(valid) << name << ": " << AC.GetReason();
-  AC.SetTables();
-  AC.SetRegs();
+// The refusal of a property out of range: the values (on both), then the
+// label of the last field out of range.
+std::string refusal(const Ints& v, const std::string& label) {
+  std::string values = strfmt(" diff=%d data=%d coef=%d nchan=%d inrate=%d Sym=%d deci=%d interp=%d\n", v[0],
+                              v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+  return values + values + error_both(118, "Invalid Filter name " + label + "!");
+}
+
+std::string filter_name_note(const char* name) {
+  return strfmt("Debug(agenconf L133): Filter Name: %s\n", name);
 }
 
 }  // namespace
@@ -92,201 +122,90 @@ void plan(const char* name) {
 // ---------------------------------------------------------------------------
 // Names
 
-TEST(CaseName, LettersForEveryProperty) {
-  init();
-  AC.Init();
-  AC.SetName(1, 2, 1, 16, 32, 2, 16, 1);
-  EXPECT_STREQ(AC.Getcasename(), "DCRgwEg1");
-  AC.SetName(0, 1, 1, 4, 10, 1, 1, 2);
-  EXPECT_STREQ(AC.Getcasename(), "SRR4aO12");
-  EXPECT_EQ(AC.Getcasename(), AC.casename);
-}
-
-TEST(CaseName, DecodesEachLetterByItsPosition) {
-  name_case("DCR3cO12");
-  EXPECT_EQ((Ints{AC.diff, AC.data, AC.coef, AC.nchan, AC.inrate, AC.Sym, AC.deci, AC.interp}),
-            (Ints{1, 2, 1, 3, 12, 1, 1, 2}));
-  EXPECT_STREQ(AC.Getcasename(), "DCR3cO12");
-}
-
-TEST(CaseName, NameCaseFollowsTheFields) {
-  name_case("SRR11N11");
-  AC.nchan = 4;
-  AC.inrate = 16;
-  AC.Sym = 2;
-  EXPECT_STREQ(AC.NameCase(), "SRR4gE11");
-  EXPECT_STREQ(AC.casename, "SRR4gE11");
-}
-
-TEST(CaseName, FilterNameDebugNote) {
-  init();
-  open_test_output(kOutDbg);
-  AC.Init();
-  AC.SetName(0, 1, 1, 4, 8, 0, 1, 1);
-  EXPECT_EQ(output_text(kOutDbg), "Debug(agenconf L133): Filter Name: SRR48N11\n");
-  close_outputs();
+TEST(CaseName, LettersAndPropertiesBothWays) {
+  struct Case {
+    Ints props;
+    const char* name;
+  };
+  const Case cases[] = {{{1, 2, 1, 16, 32, 2, 16, 1}, "DCRgwEg1"},
+                        {{0, 1, 1, 4, 10, 1, 1, 2}, "SRR4aO12"},
+                        {{1, 2, 1, 3, 12, 1, 1, 2}, "DCR3cO12"}};
+  for (const Case& c : cases) {
+    init();
+    AC.Init();
+    const Ints& p = c.props;
+    AC.SetName(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
+    EXPECT_STREQ(AC.Getcasename(), c.name);
+    AC.Init();
+    AC.SetName(c.name);
+    EXPECT_EQ(properties(), p) << c.name;
+  }
 }
 
 // ---------------------------------------------------------------------------
 // Derived quantities and the verdict
 
-TEST(DerivedQuantities, OneChannelPassThrough) {
-  name_case("SRR11N11");
-  EXPECT_EQ(derived(AC), (Ints{1, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1}));
-}
-
-TEST(DerivedQuantities, FourChannelsAtRateEight) {
-  name_case("SRR48N11");
-  EXPECT_EQ(derived(AC), (Ints{4, 1, 8, 4, 2, 0, 8, 1, 2, 4, 0}));
-}
-
-TEST(DerivedQuantities, ComplexDataDecimatingByTwo) {
-  name_case("SCR48N21");
-  EXPECT_EQ(derived(AC), (Ints{8, 1, 16, 8, 2, 0, 16, 2, 2, 8, 0}));
-}
-
-TEST(DerivedQuantities, DifferentCoefficientsKeepRepCAndModCPerChannel) {
-  name_case("DRR34O31");
-  EXPECT_EQ(derived(AC), (Ints{3, 1, 12, 1, 12, 0, 12, 1, 4, 3, 0}));
-  name_case("SRR34O31");
-  EXPECT_EQ(derived(AC), (Ints{3, 1, 12, 3, 4, 0, 12, 1, 4, 3, 0}));
-}
-
-TEST(DerivedQuantities, InterpolationByTwo) {
-  name_case("SRR12O12");
-  EXPECT_EQ(derived(AC), (Ints{1, 2, 1, 1, 2, 0, 1, 1, 1, 1, 0}));
-}
-
-TEST(ValidCase, TestedPassingCaseGivesTheDebugNote) {
-  name_case("SRR11N11");
-  open_test_output(kOutDbg);
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase());
-  EXPECT_EQ(GetCapturedStderr(), "");
-  EXPECT_STREQ(AC.GetReason(), "");
-  EXPECT_EQ(AC.caseexist, 1);
-  EXPECT_EQ(output_text(kOutDbg), "Debug(agenconf L338): ValidCase():SRR11N11 Tested and Passes!\n");
-  EXPECT_EQ(exit_status, 0);
-  close_outputs();
-}
-
-TEST(ValidCase, FailingCatalogueEntryIsReportedButStillValid) {
-  init();
-  open_test_output(kOutDbg);
-  AC.Init();
-  AC.SetName("SRR23O41");
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase());
-  EXPECT_EQ(GetCapturedStderr(),
-            "Error: Filter configuration SRR23O41 Tested with pcheck and Fails!\n");
-  EXPECT_EQ(output_text(kOutDbg),
-            "Debug(agenconf L133): Filter Name: SRR23O41\n"
-            "Error(agenconf L551): Filter configuration SRR23O41 Tested with pcheck and Fails!\n"
-            "Debug(agenconf L338): ValidCase():SRR23O41 Tested and Passes!\n");
-  EXPECT_EQ(exit_status, 1);
-  EXPECT_EQ(AC.caseexist, 1);
-  close_outputs();
-}
-
-TEST(ValidCase, FailingEntryIsReportedEvenWhenQuiet) {
-  name_case("DRR34O31");
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase(1));
-  EXPECT_EQ(GetCapturedStderr(),
-            "Error: Filter configuration DRR34O31 Tested with pcheck and Fails!\n");
-}
-
-TEST(ValidCase, UntriedCaseIsAnErrorButStillValid) {
-  name_case("SRR55N11");
-  EXPECT_EQ(derived(AC), (Ints{5, 1, 5, 5, 1, 0, 5, 1, 1, 5, 0}));
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase());
-  EXPECT_EQ(GetCapturedStderr(), "Error: Untried filter configuration: SRR55N11!\n");
-  EXPECT_EQ(AC.caseexist, 0);
-  EXPECT_EQ(exit_status, 1);
-}
-
-TEST(ValidCase, QuietLookupSuppressesUntriedAndPassingReports) {
-  name_case("SRR55N11");
-  open_test_output(kOutDbg);
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase(1));
-  EXPECT_EQ(GetCapturedStderr(), "");
-  name_case("SRR11N11");
-  open_test_output(kOutDbg);
-  EXPECT_TRUE(AC.ValidCase(1));
-  EXPECT_EQ(output_text(kOutDbg), "");
-  EXPECT_EQ(exit_status, 0);
-  close_outputs();
-}
-
-TEST(ValidCase, DecimationWithInterpolationIsRefusedAndUntried) {
-  name_case("SRR22N22");
-  CaptureStderr();
-  EXPECT_FALSE(AC.ValidCase());
-  EXPECT_EQ(GetCapturedStderr(), "Error: Untried filter configuration: SRR22N22!\n");
-  EXPECT_STREQ(AC.GetReason(), "Current filter does not support, deci!=1&&interp!=1!");
-}
-
-TEST(ValidCase, ThreeChannelsAtRateFourWithSymmetryIsTheExtraCase) {
-  name_case("SRR34O31");
-  CaptureStderr();
-  EXPECT_FALSE(AC.ValidCase());
-  GetCapturedStderr();
-  EXPECT_STREQ(AC.GetReason(), "extracase");
-  name_case("DRR34O31");
-  CaptureStderr();
-  EXPECT_TRUE(AC.ValidCase());
-  GetCapturedStderr();
-  EXPECT_STREQ(AC.GetReason(), "");
-}
-
-TEST(ValidCase, DTooLargeReplacesModCOutOfRange) {
-  name_case("DRR48N41");
-  EXPECT_EQ(derived(AC), (Ints{4, 1, 32, 1, 32, 0, 32, 1, 8, 4, 0}));
-  EXPECT_FALSE(AC.ValidCase(1));
-  EXPECT_STREQ(AC.GetReason(), "D too large");
-}
-
-TEST(ValidCase, ShapeRulesLastOneWins) {
-  struct Shape {
+TEST(DerivedQuantities, WorkedCases) {
+  struct Case {
     const char* name;
-    const char* reason;
+    Ints derived;
   };
-  const Shape shapes[] = {
-      {"SRR21N21", "input data rate too fast!"},
-      {"DRR14N11", "different coefs and only one channel!"},
-      {"SRR14E12", "Symmetry cannot be even with interpolation!"},
-      {"SRR16O13", "Symmetry cannot be odd beyond interpolate by 2!"},
-      // Decimating and interpolating, too fast, and even with interpolation:
-      // the last rule's text stays.
-      {"SRR21E42", "Symmetry cannot be even with interpolation!"},
+  const Case cases[] = {
+      {"SRR11N11", {1, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1}},    // one channel passing through
+      {"SRR48N11", {4, 1, 8, 4, 2, 0, 8, 1, 2, 4, 0}},    // four channels at rate 8
+      {"SCR48N21", {8, 1, 16, 8, 2, 0, 16, 2, 2, 8, 0}},  // complex data decimating by 2
+      // Different coefficients keep RepC and ModC per channel.
+      {"DRR34O31", {3, 1, 12, 1, 12, 0, 12, 1, 4, 3, 0}},
+      {"SRR34O31", {3, 1, 12, 3, 4, 0, 12, 1, 4, 3, 0}},
+      {"SRR12O12", {1, 2, 1, 1, 2, 0, 1, 1, 1, 1, 0}},  // interpolating by 2
+      {"SRR55N11", {5, 1, 5, 5, 1, 0, 5, 1, 1, 5, 0}},
+      {"DRR48N41", {4, 1, 32, 1, 32, 0, 32, 1, 8, 4, 0}},  // D and ModC beyond 16
   };
-  for (const Shape& s : shapes) {
-    name_case(s.name);
-    EXPECT_FALSE(AC.ValidCase(1)) << s.name;
-    EXPECT_STREQ(AC.GetReason(), s.reason) << s.name;
+  for (const Case& c : cases) {
+    name_case(c.name);
+    EXPECT_EQ(derived(), c.derived) << c.name;
   }
 }
 
-TEST(ValidCase, ArithmeticAndCapacityRules) {
+// A case is valid exactly when no rule objects; of several objections the
+// last one's text stays.
+TEST(ValidCase, RulesAndTheirReasons) {
   struct Rule {
     const char* name;
     const char* reason;
   };
   const Rule rules[] = {
+      {"SRR22N22", "Current filter does not support, deci!=1&&interp!=1!"},
+      {"SRR21N21", "input data rate too fast!"},
+      {"DRR14N11", "different coefs and only one channel!"},
+      {"SRR14E12", "Symmetry cannot be even with interpolation!"},
+      {"SRR16O13", "Symmetry cannot be odd beyond interpolate by 2!"},
+      // Decimating and interpolating, too fast, and even with interpolation.
+      {"SRR21E42", "Symmetry cannot be even with interpolation!"},
       {"SRR13N12", "Calculation of D must have no remainder!"},  // 1*3 over 2
       {"SRR1wN11", "D too large"},                                // D = 32
+      {"DRR48N41", "D too large"},                                // rather than ModC out of range
       {"SRR23N11", "D must be a multiple of N"},                  // D 3, N 2
-      {"SRR11Ng1", ""},                                            // ModC 16 still fits
-      {"SRR1gN11", ""},                                            // D 16 still fits
+      {"SRR99N11", "AcumDly too large"},                          // AcumDly 9
+      {"SRC12N11", "Can't do complex coefs yet"},                 // coef 2: D = 1
+      {"SCC12N21", "Can't do complex by complex yet"},
+      {"SRR34O31", "extracase"},  // three channels at rate 4 with symmetry
+      {"DRR34O31", ""},
+      {"SRR11Ng1", ""},  // ModC 16 still fits
+      {"SRR1gN11", ""},  // D 16 still fits
       {"SCR48N21", ""},
       {"SCR13N21", ""},  // complex data at an odd rate
+      {"SRR11N11", ""},
+      {"SRR23O41", ""},  // a failing catalogue entry
+      {"SRR55N11", ""},  // untried
   };
   for (const Rule& r : rules) {
     name_case(r.name);
-    AC.ValidCase(1);
+    CaptureStderr();
+    bool valid = AC.ValidCase(1);
+    GetCapturedStderr();
     EXPECT_STREQ(AC.GetReason(), r.reason) << r.name;
+    EXPECT_EQ(valid, r.reason[0] == '\0') << r.name;
   }
 }
 
@@ -300,16 +219,41 @@ TEST(ValidCase, TooFewCyclesForTheComputeLoad) {
   EXPECT_STREQ(AC.GetReason(), "compute load too large");
 }
 
-TEST(ValidCase, AccumulatorDelayAndComplexCoefficients) {
-  name_case("SRR99N11");  // AcumDly 9
-  AC.ValidCase(1);
-  EXPECT_STREQ(AC.GetReason(), "AcumDly too large");
-  name_case("SRC12N11");  // coef 2: D = 1
-  AC.ValidCase(1);
-  EXPECT_STREQ(AC.GetReason(), "Can't do complex coefs yet");
-  name_case("SCC12N21");
-  AC.ValidCase(1);
-  EXPECT_STREQ(AC.GetReason(), "Can't do complex by complex yet");
+// The catalogue lookup: a failing entry is always reported; untried cases
+// and the passing note only without opt 1.
+TEST(ValidCase, CatalogueLookupReports) {
+  const std::string fails = "Filter configuration %s Tested with pcheck and Fails!";
+  const std::string untried = "Untried filter configuration: %s!";
+  struct Lookup {
+    const char* name;
+    int opt;
+    std::string err, dbg;
+    int caseexist, status;
+  };
+  const Lookup lookups[] = {
+      {"SRR11N11", 0, "", "Debug(agenconf L338): ValidCase():SRR11N11 Tested and Passes!\n", 1, 0},
+      {"SRR11N11", 1, "", "", 1, 0},
+      {"SRR23O41", 0, "Error: " + strfmt(fails.c_str(), "SRR23O41") + "\n",
+       "Error(agenconf L551): " + strfmt(fails.c_str(), "SRR23O41") +
+           "\nDebug(agenconf L338): ValidCase():SRR23O41 Tested and Passes!\n",
+       1, 1},
+      {"DRR34O31", 1, "Error: " + strfmt(fails.c_str(), "DRR34O31") + "\n", "-", 1, 1},
+      {"SRR55N11", 0, "Error: " + strfmt(untried.c_str(), "SRR55N11") + "\n", "-", 0, 1},
+      {"SRR22N22", 0, "Error: " + strfmt(untried.c_str(), "SRR22N22") + "\n", "-", 0, 1},
+      {"SRR55N11", 1, "", "", 0, 0},
+  };
+  for (const Lookup& l : lookups) {
+    name_case(l.name);
+    open_test_output(kOutDbg);
+    CaptureStderr();
+    AC.ValidCase(l.opt);
+    EXPECT_EQ(GetCapturedStderr(), l.err) << l.name << " " << l.opt;
+    if (l.dbg != "-") {
+      EXPECT_EQ(output_text(kOutDbg), l.dbg) << l.name << " " << l.opt;
+    }
+    EXPECT_EQ(tie(AC.caseexist, exit_status), make_tuple(l.caseexist, l.status)) << l.name << " " << l.opt;
+    close_outputs();
+  }
 }
 
 TEST(ValidCase, FirCaseCheckCountsMatchesAndReportsFailures) {
@@ -322,8 +266,7 @@ TEST(ValidCase, FirCaseCheckCountsMatchesAndReportsFailures) {
   EXPECT_EQ(AC.caseexist, 1);
   CaptureStderr();
   AC.fircasechk("SRR11N11", 0);
-  EXPECT_EQ(GetCapturedStderr(),
-            "Error: Filter configuration SRR11N11 Tested with pcheck and Fails!\n");
+  EXPECT_EQ(GetCapturedStderr(), "Error: Filter configuration SRR11N11 Tested with pcheck and Fails!\n");
   EXPECT_EQ(AC.caseexist, 2);
 }
 
@@ -332,137 +275,75 @@ TEST(ValidCase, FirCaseCheckCountsMatchesAndReportsFailures) {
 
 TEST(Plan, PassThroughCase) {
   plan("SRR11N11");
-  EXPECT_EQ(AC.GetFWAs(), 0x0001);
-  EXPECT_EQ(AC.GetBWAs(), 0);
-  EXPECT_FALSE(AC.LTogEn);
-  EXPECT_EQ(AC.DstartEC, 0);
+  EXPECT_EQ(scalars(), (Ints{0x0001, 0, 0, 0, 16, 0x0001, 31, 0}));
+  expect_registers({0, 0, 0, 0}, {0, 0, 0}, Ints(8, 0), Ints(8, 0), Ints(8, 0));
   EXPECT_EQ(entries(AC.BBLKe_Table), concat(Ints(16, 1), Ints(16, 0)));
   EXPECT_EQ(entries(AC.BRAe_Table), iota_from(0, 16));
   EXPECT_EQ(entries(AC.BWAe_Table), concat(iota_from(0, 16), iota_from(0, 16)));
   EXPECT_EQ(entries(AC.SW_Table), iota_from(0, 16));
-  EXPECT_EQ(AC.SWCntN, 0);
-  EXPECT_EQ(AC.ModD, 16);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{0, 0, 0, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{0, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), Ints(8, 0));
-  EXPECT_EQ(pair_regs(AC.BAreg), Ints(8, 0));
-  EXPECT_EQ(pair_regs(AC.BeAreg), Ints(8, 0));
-  EXPECT_EQ(AC.GetBRBypass(), 0x0001);
-  EXPECT_EQ(AC.SyncCount, 31);
-  EXPECT_EQ(AC.GetFirClkCnt(), 0);
-  EXPECT_EQ(AC.GetBERAM(0), 0x2000);
-  EXPECT_EQ(AC.GetBERAM(3), 0x2633);
-  EXPECT_EQ(AC.GetSymEn(), 0);
-  EXPECT_EQ(AC.GetDataType(), 0);
+  EXPECT_EQ(make_tuple(AC.LTogEn, AC.GetBERAM(0), AC.GetBERAM(3)), make_tuple(false, 0x2000, 0x2633));
+  EXPECT_EQ(make_tuple(AC.GetSymEn(), AC.GetDataType()), make_tuple(0, 0));
 }
 
 TEST(Plan, FourChannelsAtRateEight) {
   plan("SRR48N11");
-  EXPECT_EQ(AC.GetFWAs(), 0x00F0);
-  EXPECT_EQ(AC.GetBWAs(), 0);
-  EXPECT_EQ(AC.DstartEC, 7);
+  EXPECT_EQ(scalars(), (Ints{0x00F0, 0, 7, 3, 16, 0x00FF, 127, 7}));
+  expect_registers({0, 0, 7, 0}, {3, 1, 0}, {4, 7, 0, 0, 0, 4, 0, 0}, {12, 7, 0, 0, 0, 4, 0, 12},
+                   {12, 7, 0, 0, 0, 7, 0, 0});
   EXPECT_EQ(entries(AC.BBLKe_Table), concat(Ints(16, 1), Ints(16, 0)));
   EXPECT_EQ(entries(AC.BWAes_Table), Ints(32, 0));
   EXPECT_EQ(entries(AC.BRAe_Table), iota_from(0, 16));
   EXPECT_EQ(entries(AC.BWAe_Table), concat(iota_from(0, 16), iota_from(0, 16)));
   EXPECT_EQ(entries(AC.SW_Table), iota_from(0, 16));
-  EXPECT_EQ(AC.SWCntN, 3);
-  EXPECT_EQ(AC.ModD, 16);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{0, 0, 7, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{3, 1, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{4, 7, 0, 0, 0, 4, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{12, 7, 0, 0, 0, 4, 0, 12}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{12, 7, 0, 0, 0, 7, 0, 0}));
   EXPECT_EQ(entries(AC.BeReadBypass), concat(Ints(8, 1), Ints(8, 0)));
-  EXPECT_EQ(AC.GetBRBypass(), 0x00FF);
-  EXPECT_EQ(AC.SyncCount, 127);
-  EXPECT_EQ(AC.GetFirClkCnt(), 7);
-  EXPECT_EQ(AC.GetBERAM(0), 0x2000);
-  EXPECT_EQ(AC.GetBERAM(1), 0x2211);
-  EXPECT_EQ(AC.GetSymEn(), 0);
+  EXPECT_EQ(make_tuple(AC.GetBERAM(0), AC.GetBERAM(1), AC.GetSymEn()), make_tuple(0x2000, 0x2211, 0));
 }
 
 TEST(Plan, ComplexDataFillsTheWholeSwapOrder) {
   plan("SCR48N21");
-  EXPECT_EQ(AC.GetFWAs(), 0xFFFF);
-  EXPECT_EQ(AC.GetBWAs(), 0);
-  EXPECT_EQ(AC.DstartEC, 15);
+  EXPECT_EQ(scalars(), (Ints{0xFFFF, 0, 15, 15, 16, 0xFFFF, 511, 7}));
+  expect_registers({0, 0, 15, 0}, {7, 1, 0}, {0, 15, 0, 0, 0, 0, 0, 0}, {0, 15, 0, 0, 0, 0, 0, 0},
+                   {0, 15, 0, 0, 0, 15, 0, 0});
   EXPECT_EQ(entries(AC.BRAe_Table), iota_from(0, 16));
   EXPECT_EQ(entries(AC.BWAe_Table), concat(iota_from(0, 16), iota_from(0, 16)));
   EXPECT_EQ(entries(AC.SW_Table), concat(iota_from(8, 8), iota_from(0, 8)));
-  EXPECT_EQ(AC.SWCntN, 15);
-  EXPECT_EQ(AC.ModD, 16);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{0, 0, 15, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{7, 1, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{0, 15, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{0, 15, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{0, 15, 0, 0, 0, 15, 0, 0}));
-  EXPECT_EQ(AC.GetBRBypass(), 0xFFFF);
-  EXPECT_EQ(AC.SyncCount, 511);
-  EXPECT_EQ(AC.GetFirClkCnt(), 7);
-  EXPECT_EQ(AC.GetBERAM(0), 0x2000);
-  EXPECT_EQ(AC.GetBERAM(5), 0x2A55);
-  EXPECT_EQ(AC.GetDataType(), 1);
+  EXPECT_EQ(make_tuple(AC.GetBERAM(0), AC.GetBERAM(5), AC.GetDataType()), make_tuple(0x2000, 0x2A55, 1));
 }
 
 TEST(Plan, EvenSymmetryDecimatingByTwo) {
   plan("SRR24E21");
-  EXPECT_EQ(AC.GetFWAs(), 0x00F0);
-  EXPECT_EQ(AC.GetBWAs(), 0x000F);
+  EXPECT_EQ(scalars(), (Ints{0x00F0, 0x000F, 0, 3, 16, 0, 127, 3}));
+  expect_registers({0, 0, 7, 0}, {1, 3, 0}, {4, 7, 0, 0, 0, 4, 0, 0}, {12, 7, 0, 0, 0, 4, 0, 12},
+                   {12, 7, 0, 0, 0, 0, 0, 0});
   Ints bra = concat({2, 3, 0, 1}, iota_from(4, 12));
   EXPECT_EQ(entries(AC.BRAe_Table), bra);
   EXPECT_EQ(entries(AC.BWAe_Table), concat(concat({6, 7, 4, 5, 2, 3, 0, 1}, iota_from(8, 8)), bra));
-  EXPECT_EQ(entries(AC.BWAes_Table), concat(concat(Ints(4, 1), Ints(12, 0)), concat(Ints(4, 1), Ints(12, 0))));
+  Ints half = concat(Ints(4, 1), Ints(12, 0));
+  EXPECT_EQ(entries(AC.BWAes_Table), concat(half, half));
   EXPECT_EQ(entries(AC.BBLKe_Table), Ints(32, 0));
   EXPECT_EQ(entries(AC.SW_Table), bra);
-  EXPECT_EQ(AC.SWCntN, 3);
-  EXPECT_FALSE(AC.LTogEn);
-  EXPECT_EQ(AC.DstartEC, 0);
-  EXPECT_EQ(AC.ModD, 16);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{0, 0, 7, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{1, 3, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{4, 7, 0, 0, 0, 4, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{12, 7, 0, 0, 0, 4, 0, 12}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{12, 7, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(AC.GetBRBypass(), 0);
-  EXPECT_EQ(AC.SyncCount, 127);
-  EXPECT_EQ(AC.GetFirClkCnt(), 3);
-  EXPECT_EQ(AC.GetBERAM(0), 0x0526);
-  EXPECT_EQ(AC.GetBERAM(4), 0x0842);
-  EXPECT_EQ(AC.GetSymEn(), 1);
+  EXPECT_EQ(make_tuple(AC.LTogEn, AC.GetBERAM(0), AC.GetBERAM(4), AC.GetSymEn()),
+            make_tuple(false, 0x0526, 0x0842, 1));
 }
 
 TEST(Plan, OddSymmetryWithAShortenedDataModulus) {
   plan("SRR23O41");
-  EXPECT_EQ(AC.GetFWAs(), 0x0FF0);
-  EXPECT_EQ(AC.GetBWAs(), 0x00FF);
-  EXPECT_EQ(AC.DstartEC, 10);
+  EXPECT_EQ(scalars(), (Ints{0x0FF0, 0x00FF, 10, 7, 12, 0, 287, 2}));
+  expect_registers({0, 12, 11, 0}, {1, 5, 0}, {8, 11, 0, 0, 0, 4, 0, 0}, {4, 11, 0, 0, 0, 8, 0, 4},
+                   {4, 11, 0, 0, 0, 10, 0, 4});
   EXPECT_EQ(entries(AC.BBLKe_Table), concat(Ints(2, 1), Ints(30, 0)));
+  Ints swapped = concat({6, 7, 4, 5, 2, 3, 0, 1}, iota_from(8, 8));
   Ints bra = concat({7, 8, 5, 6, 3, 4, 1, 2}, iota_from(8, 8));
   EXPECT_EQ(entries(AC.BRAe_Table), bra);
-  EXPECT_EQ(entries(AC.BWAe_Table), concat(concat({6, 7, 4, 5, 2, 3, 0, 1}, iota_from(8, 8)), bra));
-  EXPECT_EQ(entries(AC.SW_Table), concat({6, 7, 4, 5, 2, 3, 0, 1}, iota_from(8, 8)));
-  EXPECT_EQ(AC.SWCntN, 7);
-  EXPECT_EQ(AC.ModD, 12);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{0, 12, 11, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{1, 5, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{8, 11, 0, 0, 0, 4, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{4, 11, 0, 0, 0, 8, 0, 4}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{4, 11, 0, 0, 0, 10, 0, 4}));
-  EXPECT_EQ(AC.GetBRBypass(), 0);
-  EXPECT_EQ(AC.SyncCount, 287);
-  EXPECT_EQ(AC.GetFirClkCnt(), 2);
-  EXPECT_EQ(AC.GetBERAM(0), 0x2F76);
-  EXPECT_EQ(AC.GetBERAM(1), 0x3187);
+  EXPECT_EQ(entries(AC.BWAe_Table), concat(swapped, bra));
+  EXPECT_EQ(entries(AC.SW_Table), swapped);
+  EXPECT_EQ(make_tuple(AC.GetBERAM(0), AC.GetBERAM(1)), make_tuple(0x2F76, 0x3187));
 }
 
 TEST(Plan, DifferentCoefficientsThreeChannels) {
   plan("DRR34O31");
-  EXPECT_EQ(AC.ModD, 12);
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{0, 11, 0}));
-  EXPECT_EQ(AC.BAreg.StepN, 3);
-  EXPECT_EQ(AC.SWCntN, 8);
-  EXPECT_EQ(AC.SyncCount, 287);
+  EXPECT_EQ(tie(AC.ModD, AC.BAreg.StepN, AC.SWCntN, AC.SyncCount), make_tuple(12, 3, 8, 287));
+  EXPECT_EQ((Ints{AC.CoefReg.RepC, AC.CoefReg.ModC, AC.CoefReg.OfsC}), (Ints{0, 11, 0}));
   EXPECT_EQ(entries(AC.BBLKe_Table), concat(Ints(3, 1), Ints(29, 0)));
 }
 
@@ -474,84 +355,55 @@ TEST(Plan, LongOddDecimationTakesTheLateOverride) {
   Ints bblke(32, 0);
   bblke[0] = bblke[16] = 1;
   EXPECT_EQ(entries(AC.BBLKe_Table), bblke);
-  EXPECT_TRUE(AC.LTogEn);
-  EXPECT_EQ(AC.DstartEC, 0);
   EXPECT_EQ(entries(AC.SW_Table), concat({8, 7, 6, 5, 4, 3, 2, 1, 0}, iota_from(9, 7)));
-  EXPECT_EQ(AC.SWCntN, 8);
-  EXPECT_EQ(AC.GetFWAs(), 0x01FF);
-  EXPECT_EQ(AC.GetBWAs(), 0x01FF);
-  EXPECT_EQ(AC.ModD, 16);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{1, 0, 8, 0}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{0, 8, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{0, 8, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{0, 8, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{0, 8, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(AC.SyncCount, 287);
-  EXPECT_EQ(AC.GetBERAM(0), 0x6100);
-  EXPECT_EQ(AC.GetBERAM(1), 0x1118);
+  EXPECT_EQ(tie(AC.LTogEn, AC.DstartEC, AC.SWCntN, AC.ModD, AC.SyncCount), make_tuple(true, 0, 8, 16, 287));
+  EXPECT_EQ(make_tuple(AC.GetFWAs(), AC.GetBWAs(), AC.GetBERAM(0), AC.GetBERAM(1)),
+            make_tuple(0x01FF, 0x01FF, 0x6100, 0x1118));
+  Ints step_zero = {0, 8, 0, 0, 0, 0, 0, 0};
+  expect_registers({1, 0, 8, 0}, {0, 8, 0}, step_zero, step_zero, step_zero);
 }
 
 TEST(Plan, OddSymmetryInterpolatingByTwoAtRateTwo) {
   plan("SRR12O12");
-  EXPECT_EQ(AC.GetFWAs(), 0x0001);
-  EXPECT_EQ(AC.GetBWAs(), 0x0001);
+  EXPECT_EQ(make_tuple(AC.GetFWAs(), AC.GetBWAs(), AC.SyncCount, AC.GetFirClkCnt()),
+            make_tuple(0x0001, 0x0001, 63, 0));
   EXPECT_EQ(entries(AC.BWAe_Table), Ints(32, 0));
   Ints bblke(32, 0);
   bblke[16] = 1;
   EXPECT_EQ(entries(AC.BBLKe_Table), bblke);
-  EXPECT_EQ(agen_regs(AC.Areg), (Ints{1, 0, 0, 1}));
-  EXPECT_EQ(coef_regs(AC.CoefReg), (Ints{0, 1, 0}));
-  EXPECT_EQ(pair_regs(AC.FAreg), (Ints{0, 0, 1, 0, 1, 0, 1, 0}));
-  EXPECT_EQ(pair_regs(AC.BAreg), (Ints{0, 0, 0, 0, 0, 1, 0, 0}));
-  EXPECT_EQ(pair_regs(AC.BeAreg), (Ints{1, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(AC.SyncCount, 63);
-  EXPECT_EQ(AC.GetFirClkCnt(), 0);
+  expect_registers({1, 0, 0, 1}, {0, 1, 0}, {0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 0, 0, 0, 1, 0, 0},
+                   {1, 0, 0, 0, 0, 0, 0, 0});
 }
 
 TEST(Plan, OtherInterpolatingCasesReloadTheBeWriteGenerator) {
   plan("SRR12N12");
-  EXPECT_EQ(AC.BeAreg.w_WRecRL, 1);
-  EXPECT_EQ(AC.BeAreg.StepN, 0);
+  EXPECT_EQ(tie(AC.BeAreg.w_WRecRL, AC.BeAreg.StepN), make_tuple(1, 0));
   plan("SRR14O12");  // odd symmetry too, but D = 2
-  EXPECT_EQ(AC.BeAreg.w_WRecRL, 1);
-  EXPECT_EQ(AC.BeAreg.w_SOffset, 0);
-  EXPECT_EQ(AC.DstartEC, 0);
+  EXPECT_EQ(tie(AC.BeAreg.w_WRecRL, AC.BeAreg.w_SOffset, AC.DstartEC), make_tuple(1, 0, 0));
 }
 
-TEST(Plan, WithoutSymmetryTheReadBypassCoversD) {
-  plan("SRR1cN11");  // D = 12
+TEST(Plan, ReadBypassAndClockCountAtTheLargestD) {
+  plan("SRR1cN11");  // without symmetry the bypass covers D = 12
   EXPECT_EQ(AC.GetBRBypass(), 0x0FFF);
-}
-
-TEST(Plan, FirClockCountAtTheHighestRate) {
   name_case("SRR1wN11");
   EXPECT_EQ(AC.GetFirClkCnt(), 31);
   name_case("SRR1wN12");
   EXPECT_EQ(AC.GetFirClkCnt(), 15);
 }
 
-TEST(Plan, BeramReadOutsideTheTableIsReportedAndReadsZero) {
+TEST(Plan, ReadsOutsideTheTablesGiveZero) {
   plan("SRR48N11");
   open_test_output(kOutDbg);
   CaptureStderr();
-  EXPECT_EQ(AC.GetBERAM(16), 0);
-  EXPECT_EQ(AC.GetBERAM(-1), 0);
-  EXPECT_EQ(GetCapturedStderr(),
-            "Error: (AgenConf): Trying to Read BERAM outside of boundaries!\n"
-            "Error: (AgenConf): Trying to Read BERAM outside of boundaries!\n");
-  EXPECT_EQ(output_text(kOutDbg),
-            "Error(agenconf L1227): (AgenConf): Trying to Read BERAM outside of boundaries!\n"
-            "Error(agenconf L1227): (AgenConf): Trying to Read BERAM outside of boundaries!\n");
+  EXPECT_EQ(make_tuple(AC.GetBERAM(16), AC.GetBERAM(-1)), make_tuple(0, 0));
+  const std::string outside = "(AgenConf): Trying to Read BERAM outside of boundaries!\n";
+  EXPECT_EQ(GetCapturedStderr(), "Error: " + outside + "Error: " + outside);
+  EXPECT_EQ(output_text(kOutDbg), "Error(agenconf L1227): " + outside + "Error(agenconf L1227): " + outside);
   EXPECT_EQ(exit_status, 1);
   close_outputs();
-}
-
-TEST(Plan, TableGettersReadZeroOutsideTheirTables) {
-  plan("SRR48N11");
-  EXPECT_EQ(AC.GetSWTable(16), 0);
-  EXPECT_EQ(AC.GetBWAeTable(31), 15);
-  EXPECT_EQ(AC.GetBWAeTable(32), 0);
-  EXPECT_EQ(AC.GetFWAsTable(-1), 0);
+  // The table getters do so quietly.
+  EXPECT_EQ(make_tuple(AC.GetSWTable(16), AC.GetBWAeTable(31), AC.GetBWAeTable(32), AC.GetFWAsTable(-1)),
+            make_tuple(0, 15, 0, 0));
 }
 
 TEST(Plan, InitKeepsSwapOrderIdentityAndWalkPairs) {
@@ -563,27 +415,34 @@ TEST(Plan, InitKeepsSwapOrderIdentityAndWalkPairs) {
   EXPECT_EQ(entries(AC.decid, 16, 16), Ints(16, 1));
   EXPECT_EQ(entries(AC.interpid, 16, 16), iota_from(2, 16));
   EXPECT_EQ(AC.id, 0);
-  EXPECT_EQ(derived(AC), Ints(11, 0));
-}
-
-TEST(Plan, UnsetInstanceCompletesTheTables) {
-  init();
-  AC.Init();
+  EXPECT_EQ(derived(), Ints(11, 0));
   AC.SetTables();  // all parameters 0: must neither trap nor end
   EXPECT_EQ(AC.SWCntN, -1);
   EXPECT_EQ(entries(AC.SW_Table), iota_from(0, 16));
 }
 
+TEST(Setters, StoreInRangeValuesAtBothEnds) {
+  init();
+  AC.SetBWAeTable(31, 16);
+  AC.SetBRAeTable(15, 16);
+  AC.SetBBLKeTable(31, 1);
+  AC.SetBeReadBypass(0, 1);
+  AC.SetLTogEn(true);
+  EXPECT_EQ(make_tuple(AC.GetBWAeTable(31), AC.GetBRAeTable(15), AC.GetBBLKeTable(31), AC.GetBeReadBypass(0),
+                       AC.LTogEn),
+            make_tuple(16, 16, 1, 1, true));
+}
+
 // ---------------------------------------------------------------------------
-// Endings (exit code -1 reaches the shell as 255)
+// Endings (exit code -1 reaches the shell as 255), with the debug file open
+// on standard error.
 
 using testing::Eq;
 using testing::ExitedWithCode;
 
-// The message line, then the label of the last field out of range.
-TEST(AgenConfDeathTest, BadValuesNameTheLastOffendingField) {
+TEST(AgenConfDeathTest, PropertyOutOfRangeNamesTheLastOffendingField) {
   struct Bad {
-    int v[8];
+    Ints v;
     const char* label;
   };
   const Bad bad[] = {
@@ -599,210 +458,79 @@ TEST(AgenConfDeathTest, BadValuesNameTheLastOffendingField) {
       {{0, 1, 1, 1, 1, 0, 0, 1}, "6 (1-g) decimation"},
   };
   for (const Bad& b : bad) {
-    std::string err = strfmt(" diff=%d data=%d coef=%d nchan=%d inrate=%d Sym=%d deci=%d interp=%d\n",
-                             b.v[0], b.v[1], b.v[2], b.v[3], b.v[4], b.v[5], b.v[6], b.v[7]) +
-                      "Error: Invalid Filter name " + b.label + "!\n";
-    EXPECT_EXIT(
-        {
-          init();
-          AC.Init();
-          AC.SetName(b.v[0], b.v[1], b.v[2], b.v[3], b.v[4], b.v[5], b.v[6], b.v[7]);
-        },
-        ExitedWithCode(255), Eq(err))
-        << b.label;
-  }
-}
-
-TEST(AgenConfDeathTest, BadValueReportsTheValuesThenTheLabelAtItsLine) {
-  const std::string values = " diff=0 data=1 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=17\n";
-  EXPECT_EXIT(
-      {
-        init();
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.Init();
-        AC.SetName(0, 1, 1, 1, 1, 0, 1, 17);
-      },
-      ExitedWithCode(255),
-      Eq(values + values + error_both(118, "Invalid Filter name 7 (1-g) interpolation!")));
-}
-
-TEST(AgenConfDeathTest, BadNameLengthAtItsLine) {
-  EXPECT_EXIT(
-      {
-        init();
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.SetName("SRR11N1");
-      },
-      ExitedWithCode(255), Eq(error_both(60, "Invalid String Name!")));
-}
-
-TEST(AgenConfDeathTest, BadNames) {
-  struct Bad {
-    const char* name;
-    const char* err;
-  };
-  const Bad bad[] = {
-      {"SRR11N1", "Error: Invalid String Name!\n"},
-      {"SRR11N111", "Error: Invalid String Name!\n"},
-      // X is no coefficient letter: it decodes to 3.
-      {"SRX11N11",
-       " diff=0 data=1 coef=3 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
-       "Error: Invalid Filter name 2 Real/Complex coefs!\n"},
-      // A blank data letter decodes to 0.
-      {"S R11N11",
-       " diff=0 data=0 coef=1 nchan=1 inrate=1 Sym=0 deci=1 interp=1\n"
-       "Error: Invalid Filter name 1 Real/Complex data!\n"},
-      // Count letters are lower case only.
-      {"SRR1AN11",
-       " diff=0 data=1 coef=1 nchan=1 inrate=33 Sym=0 deci=1 interp=1\n"
-       "Error: Invalid Filter name 4 (1-w) Input Rate!\n"},
-  };
-  for (const Bad& b : bad) {
-    EXPECT_EXIT(
-        {
-          init();
-          AC.SetName(b.name);
-        },
-        ExitedWithCode(255), Eq(b.err))
-        << b.name;
-  }
-}
-
-TEST(AgenConfDeathTest, AccumulatorNotSet) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName(0, 1, 1, 2, 1, 0, 1, 1);
-      },
-      ExitedWithCode(255), Eq("Error: Accumulator is not set properly: ACnt=0,Adly=2\n"));
-}
-
-TEST(AgenConfDeathTest, AccumulatorErrorReachesTheOpenFilesWithItsLine) {
-  EXPECT_EXIT(
-      {
-        init();
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.Init();
-        AC.SetName(0, 1, 1, 2, 1, 0, 1, 1);
-      },
-      ExitedWithCode(255),
-      Eq("Debug(agenconf L133): Filter Name: SRR21N11\n"
-         "Error(agenconf L164): Accumulator is not set properly: ACnt=0,Adly=2\n"
-         "Error: Accumulator is not set properly: ACnt=0,Adly=2\n"));
-}
-
-TEST(AgenConfDeathTest, RegistersBeforeAnyCase) {
-  EXPECT_EXIT(
-      {
-        init();
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.Init();
-        AC.SetTables();
-        AC.SetRegs();
-      },
-      ExitedWithCode(255), Eq(error_both(900, "Must SetName() before SetControl()")));
-}
-
-TEST(AgenConfDeathTest, FilterStepBeyondSixteen) {
-  // Four channels decimating by 5: step 20.
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName("SRR44N51");
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.SetRegs();
-      },
-      ExitedWithCode(255), Eq(error_both(873, "Filter step out of range!")));
-}
-
-TEST(AgenConfDeathTest, NegativeBackwardStep) {
-  // Five channels at rate 2 decimating by 3: step 15, D = ModD = 6, so
-  // (6 - 15) mod 6 = -3.
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName("SRR52N31");
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.SetRegs();
-      },
-      ExitedWithCode(255), Eq(error_both(881, "negstep out of range!")));
-}
-
-TEST(AgenConfDeathTest, TablesOfARefusedCaseOverrunTheStrobes) {
-  // SRR44N51: D = 20, so the forward strobes would reach address 19.
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName("SRR44N51");
-        AC.SetTables();
-      },
-      ExitedWithCode(255), Eq("Error: Trying to Write FWAs_Table outside of array boundaries!\n"));
-}
-
-TEST(AgenConfDeathTest, FirClockCountBeyondEightBits) {
-  EXPECT_EXIT(
-      {
-        init();
-        AC.Init();
-        AC.SetName("SRR11N11");
-        AC.inrate = 300;
-        open_unbuffered_on_stderr(kOutDbg);
-        AC.GetFirClkCnt();
-      },
-      ExitedWithCode(255), Eq(error_both(1216, "(AgenConf): GetFirClkCnt too large!!!")));
-}
-
-TEST(AgenConfDeathTest, SettersCheckIndexAndValue) {
-  struct Setter {
-    void (AgenConf::*set)(int, int);
-    int a, c;
-    int line;
-    const char* text;
-  };
-  const Setter setters[] = {
-      {&AgenConf::SetFWAsTable, 16, 0, 1129,
-       "Trying to Write FWAs_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAsTable, 0, 2, 1136,
-       "Trying to Write BWAs_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAesTable, 32, 1, 1144,
-       "Trying to Write BWAes_Table outside of array boundaries!"},
-      {&AgenConf::SetBBLKeTable, -1, 1, 1152,
-       "Trying to Write BBLKe_Table outside of array boundaries"},
-      {&AgenConf::SetBRAeTable, 3, 17, 1159,
-       "AgenConf: Trying to Write BRAe_Table outside of array boundaries!"},
-      {&AgenConf::SetBWAeTable, 31, -1, 1166,
-       "(AgenConf): Trying to Write BWAe_Table outside of array boundaries!"},
-      {&AgenConf::SetSWTable, 16, 16, 1173,
-       "(AgenConf): Trying to Write SW_Table outside of array boundaries!"},
-      {&AgenConf::SetBeReadBypass, 15, 2, 1180,
-       "(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!"},
-  };
-  for (const Setter& s : setters) {
+    const Ints& v = b.v;
     EXPECT_EXIT(
         {
           init();
           open_unbuffered_on_stderr(kOutDbg);
-          (AC.*s.set)(s.a, s.c);
+          AC.Init();
+          AC.SetName(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         },
-        ExitedWithCode(255), Eq(error_both(s.line, s.text)))
-        << s.text;
+        ExitedWithCode(255), Eq(refusal(v, b.label)))
+        << b.label;
   }
 }
 
-TEST(Setters, StoreInRangeValuesAtBothEnds) {
-  init();
-  AC.SetBWAeTable(31, 16);
-  AC.SetBRAeTable(15, 16);
-  AC.SetBBLKeTable(31, 1);
-  AC.SetBeReadBypass(0, 1);
-  EXPECT_EQ(AC.GetBWAeTable(31), 16);
-  EXPECT_EQ(AC.GetBRAeTable(15), 16);
-  EXPECT_EQ(AC.GetBBLKeTable(31), 1);
-  EXPECT_EQ(AC.GetBeReadBypass(0), 1);
-  AC.SetLTogEn(true);
-  EXPECT_TRUE(AC.LTogEn);
+TEST(AgenConfDeathTest, EndingsAtTheirLines) {
+  struct Ending {
+    const char* what;
+    void (*run)();
+    std::string out;
+  };
+  const std::string accumulator = "Accumulator is not set properly: ACnt=0,Adly=2";
+  const Ending endings[] = {
+      {"seven letters", [] { AC.SetName("SRR11N1"); }, error_both(60, "Invalid String Name!")},
+      {"nine letters", [] { AC.SetName("SRR11N111"); }, error_both(60, "Invalid String Name!")},
+      // X is no coefficient letter: it decodes to 3.
+      {"SRX11N11", [] { AC.SetName("SRX11N11"); }, refusal({0, 1, 3, 1, 1, 0, 1, 1}, "2 Real/Complex coefs")},
+      // A blank data letter decodes to 0.
+      {"S R11N11", [] { AC.SetName("S R11N11"); }, refusal({0, 0, 1, 1, 1, 0, 1, 1}, "1 Real/Complex data")},
+      // Count letters are lower case only.
+      {"SRR1AN11", [] { AC.SetName("SRR1AN11"); }, refusal({0, 1, 1, 1, 33, 0, 1, 1}, "4 (1-w) Input Rate")},
+      {"accumulator", [] { AC.SetName(0, 1, 1, 2, 1, 0, 1, 1); },
+       filter_name_note("SRR21N11") + error_both(164, accumulator)},
+      {"registers before any case", [] { AC.SetTables(); AC.SetRegs(); },
+       error_both(900, "Must SetName() before SetControl()")},
+      // Four channels decimating by 5: step 20.
+      {"step beyond 16", [] { AC.SetName("SRR44N51"); AC.SetRegs(); },
+       filter_name_note("SRR44N51") + error_both(873, "Filter step out of range!")},
+      // Five channels at rate 2 decimating by 3: step 15, D = ModD = 6, so
+      // (6 - 15) mod 6 = -3.
+      {"negative backward step", [] { AC.SetName("SRR52N31"); AC.SetRegs(); },
+       filter_name_note("SRR52N31") + error_both(881, "negstep out of range!")},
+      // SRR44N51 refused: D = 20, so the forward strobes would reach address 19.
+      {"strobes of a refused case", [] { AC.SetName("SRR44N51"); AC.SetTables(); },
+       filter_name_note("SRR44N51") +
+           error_both(1129, "Trying to Write FWAs_Table outside of array boundaries!")},
+      {"FIR clock count beyond 8 bits", [] { AC.SetName("SRR11N11"); AC.inrate = 300; AC.GetFirClkCnt(); },
+       filter_name_note("SRR11N11") + error_both(1216, "(AgenConf): GetFirClkCnt too large!!!")},
+      // The setters check index and value.
+      {"FWAs", [] { AC.SetFWAsTable(16, 0); },
+       error_both(1129, "Trying to Write FWAs_Table outside of array boundaries!")},
+      {"BWAs", [] { AC.SetBWAsTable(0, 2); },
+       error_both(1136, "Trying to Write BWAs_Table outside of array boundaries!")},
+      {"BWAes", [] { AC.SetBWAesTable(32, 1); },
+       error_both(1144, "Trying to Write BWAes_Table outside of array boundaries!")},
+      {"BBLKe", [] { AC.SetBBLKeTable(-1, 1); },
+       error_both(1152, "Trying to Write BBLKe_Table outside of array boundaries")},
+      {"BRAe", [] { AC.SetBRAeTable(3, 17); },
+       error_both(1159, "AgenConf: Trying to Write BRAe_Table outside of array boundaries!")},
+      {"BWAe", [] { AC.SetBWAeTable(31, -1); },
+       error_both(1166, "(AgenConf): Trying to Write BWAe_Table outside of array boundaries!")},
+      {"SW", [] { AC.SetSWTable(16, 16); },
+       error_both(1173, "(AgenConf): Trying to Write SW_Table outside of array boundaries!")},
+      {"BeReadBypass", [] { AC.SetBeReadBypass(15, 2); },
+       error_both(1180, "(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!")},
+  };
+  for (const Ending& e : endings) {
+    EXPECT_EXIT(
+        {
+          init();
+          open_unbuffered_on_stderr(kOutDbg);
+          AC.Init();
+          e.run();
+        },
+        ExitedWithCode(255), Eq(e.out))
+        << e.what;
+  }
 }

@@ -218,18 +218,18 @@ TEST(Pipeline, CoefficientBeyondSixteenBitsFailsTheRun) {
   coefs.replace(coefs.find("1000"), 4, "32768");
   RunResult r = run_control(dir, kReceiveAB + "print kx330\n", coefs);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(count_occurrences(r.err, "Coefs exceeds 16 bits\n"), 1);
-  EXPECT_EQ(count_occurrences(r.err, "Error"), 0);
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds 16 bits\n"), 1);
+  EXPECT_EQ(occurrences_of(r.err, "Error"), 0);
   EXPECT_FALSE(dir.read("cfg.kx330").empty());
   coefs.replace(coefs.find("32768"), 5, "-32768");
   r = run_control(dir, kReceiveAB + "print kx330\n", coefs);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(count_occurrences(r.err, "Coefs exceeds"), 0);
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds"), 0);
   coefs.replace(coefs.find("-32768"), 6, "40000");
   std::remove(dir.file("cfg.kx330").c_str());
   r = run_control(dir, kReceiveAB + "print kx330\noverride\nchannel 1\ngain_lsb 100\n", coefs);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(count_occurrences(r.err, "Coefs exceeds 16 bits\n"), 1);
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds 16 bits\n"), 1);
   EXPECT_EQ(dir.read("cfg.kx330"), "");
 }
 

@@ -54,9 +54,3 @@ testing::AssertionResult has_all(const std::string& text, const std::vector<std:
   if (missing.empty()) return testing::AssertionSuccess();
   return testing::AssertionFailure() << "text lacks parts:" << missing;
 }
-
-int count_occurrences(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}

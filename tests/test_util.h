@@ -35,11 +35,16 @@ inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// How many times `part` occurs in `text`, overlapping occurrences included.
+inline int occurrences_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 inline bool ends_with_text(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
-
-int count_occurrences(const std::string& text, const std::string& part);
 
 // Whether `text` holds every one of `parts`; a failure lists the missing ones.
 testing::AssertionResult has_all(const std::string& text, const std::vector<std::string>& parts);

@@ -64,8 +64,8 @@ TEST(ReceiveTrace, RealInputWithPoweredDownPair) {
   const std::string held = "Warning: CIC shift was calculated to be over 39; setting to 39 as MAX value\n";
   EXPECT_EQ(r.err, kBanner + held + held + kFrozenAgcWarning + kPoweredDownNcic);
   const std::string dbg = dir.read("rx.dbg");
-  EXPECT_EQ(count_occurrences(dbg, "fir_config(): name=SCR12O21, Mininrate=2, Maxinrate=8\n"), 2);
-  EXPECT_EQ(count_occurrences(dbg, "Debug(firconfig L253): ncoef=31 Sym=1 hnn=16 hxx=32\n"), 2);
+  EXPECT_EQ(occurrences_of(dbg, "fir_config(): name=SCR12O21, Mininrate=2, Maxinrate=8\n"), 2);
+  EXPECT_EQ(occurrences_of(dbg, "Debug(firconfig L253): ncoef=31 Sym=1 hnn=16 hxx=32\n"), 2);
   EXPECT_TRUE(table_has(
       dir.read("rx.tbl"),
       // 10 / 100 of a turn: 6553.6; -25 wraps to 49152 (0xC000).
@@ -137,9 +137,9 @@ TEST(ReceiveTrace, DoubleRateComplexOnAllFourChannels) {
                        "and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n" +
                        restriction + restriction);
   const std::string dbg = dir.read("rx2.dbg");
-  EXPECT_EQ(count_occurrences(dbg, "fir_config(): name=SRR11N21, Mininrate=1, Maxinrate=4\n"), 2);
-  EXPECT_EQ(count_occurrences(dbg, "fir_config(): name=SRR11N41, Mininrate=1, Maxinrate=2\n"), 2);
-  EXPECT_EQ(count_occurrences(dbg, "splitiq must be 1"), 0);
+  EXPECT_EQ(occurrences_of(dbg, "fir_config(): name=SRR11N21, Mininrate=1, Maxinrate=4\n"), 2);
+  EXPECT_EQ(occurrences_of(dbg, "fir_config(): name=SRR11N41, Mininrate=1, Maxinrate=2\n"), 2);
+  EXPECT_EQ(occurrences_of(dbg, "splitiq must be 1"), 0);
   EXPECT_TRUE(table_has(
       dir.read("rx2.tbl"),
       "splitiqAB 1; splitiq 1; mix_rcv_sel 0 2 0 2; "
@@ -192,7 +192,7 @@ TEST(ReceiveTrace, SplitIqWithZeroPadAndOverride) {
                        "Warning: agc_thresh calculated to be higher than 255. Setting to 255.\n"
                        "    check that agc_cf is not too low and that agc_mode is correct." +
                        kFrozenAgcWarning + kPoweredDownNcic);
-  EXPECT_EQ(count_occurrences(dir.read("rx3.dbg"), "fir_config(): name=SRR11E21, Mininrate=1, Maxinrate=10\n"),
+  EXPECT_EQ(occurrences_of(dir.read("rx3.dbg"), "fir_config(): name=SRR11E21, Mininrate=1, Maxinrate=10\n"),
             2);
   // (0.55 x 1/10 x 2 + 0.75) x 80 x 1.8 = 123.84 mW.
   EXPECT_TRUE(ends_with_text(dir.read("rx3.anl"), "Estimate power is   124mW at  80.0 MHz and 1.8V\n"));

@@ -255,7 +255,7 @@ TEST(TransmitTrace, TdmInputAtMaximumRate) {
                        "2 div 1 iqmux 1 cmplx 1 pins 16 bits 16 fscnt 8 min 8 nfs 1 ndivcks 8\n\n"}));
   // The alternative alignments are not probed once a delay is chosen.
   const std::string anl = dir.read("tdm.anl");
-  EXPECT_EQ(count_occurrences(anl, "aligned"), 0);
+  EXPECT_EQ(occurrences_of(anl, "aligned"), 0);
   EXPECT_TRUE(ends_with_text(anl, power_line("  288mW at  61.4 MHz")));
   EXPECT_TRUE(has_all(dir.read("tdm.kx330"), {"dwr16 2 13\ndwr16 10 1e64\ndwr16 11 5051\n",
                                               "dwr16 2 33\ndwr16 10 1964\ndwr16 11 5021\n"}));

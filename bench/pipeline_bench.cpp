@@ -1,0 +1,186 @@
+// pipeline_bench.cpp — the whole cmd7420 run in process on the largest
+// example (four receive channels with AGC, all six outputs), and the same
+// run split into its stages so that the costly ones stand out.
+//
+//   cmake --build build --target bench_cmd7420
+//   build/bench_cmd7420 [--benchmark_repetitions=10 ...]
+//
+// Every iteration runs in a scratch directory holding a copy of examples/,
+// exactly as a user's run would: the temporary command file and the outputs
+// are written there. The previous iteration's outputs are removed first (not
+// timed): rewriting a file by truncating it makes ext4 start writing its
+// data back at close, which would time the disk rather than the program.
+// The program's standard output and standard error go to /dev/null while it
+// runs, so the benchmark's own report stays readable.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "cmdin.h"
+#include "config.h"
+#include "defaults.h"
+#include "diag.h"
+#include "driver.h"
+#include "gain.h"
+#include "pfir.h"
+#include "preconfig.h"
+#include "records.h"
+#include "sanity.h"
+#include "setregs.h"
+#include "writeit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kLargest = "rx4_agc.txt";
+
+// A scratch directory with the examples, made the current directory for the
+// lifetime of the object.
+class ExampleDir {
+ public:
+  ExampleDir() {
+    std::string tmpl = (fs::temp_directory_path() / "cmd7420_bench_XXXXXX").string();
+    if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+    for (const auto& e : fs::directory_iterator(CMD7420_SOURCE_DIR "/examples"))
+      if (e.is_regular_file()) fs::copy_file(e.path(), path_ / e.path().filename());
+    old_ = fs::current_path();
+    fs::current_path(path_);
+  }
+  ~ExampleDir() {
+    fs::current_path(old_);
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ExampleDir(const ExampleDir&) = delete;
+  ExampleDir& operator=(const ExampleDir&) = delete;
+
+ private:
+  fs::path path_, old_;
+};
+
+// Sends standard output and standard error to /dev/null until destroyed.
+class Silence {
+ public:
+  Silence() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    int null = open("/dev/null", O_WRONLY);
+    out_ = dup(1);
+    err_ = dup(2);
+    dup2(null, 1);
+    dup2(null, 2);
+    close(null);
+  }
+  ~Silence() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    dup2(out_, 1);
+    dup2(err_, 2);
+    close(out_);
+    close(err_);
+  }
+  Silence(const Silence&) = delete;
+  Silence& operator=(const Silence&) = delete;
+
+ private:
+  int out_, err_;
+};
+
+// Removes what a run of `control` wrote.
+void remove_outputs(const char* control) {
+  std::string stem = control;
+  stem = stem.substr(0, stem.find('.'));
+  for (const char* ext : {".anl", ".dbg", ".kx330", ".sim", ".tbl", ".h"})
+    std::remove((stem + ext).c_str());
+  std::remove("cmd7420TmpCmdFile");
+}
+
+int run_whole(const char* control) {
+  char prog[] = "cmd7420";
+  std::string name = control;
+  char* argv[] = {prog, &name[0], nullptr};
+  return run_program(2, argv);
+}
+
+void BM_WholeRun(benchmark::State& state) {
+  ExampleDir dir;
+  int status = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    remove_outputs(kLargest);
+    state.ResumeTiming();
+    Silence quiet;
+    status = run_whole(kLargest);
+  }
+  if (status != 0) state.SkipWithError("the example did not run cleanly");
+}
+BENCHMARK(BM_WholeRun)->Unit(benchmark::kMicrosecond);
+
+// The run's stages, in the driver's order.
+enum Stage { kInterpret, kCompute, kPack, kWrite, kStages };
+const char* const kStageNames[kStages] = {"interpret", "compute", "pack", "write"};
+
+using Clock = std::chrono::steady_clock;
+
+// One whole run, with the time spent in each stage added to `spent`. The
+// sequence is the driver's: reading the control file, the computation and
+// check passes, packing, writing.
+void timed_run(const char* control, double spent[kStages]) {
+  int over_ride = 0;
+  auto t0 = Clock::now();
+  init();
+  f_tmpCmdW.reset(std::fopen("cmd7420TmpCmdFile", "w"));
+  createTmpCmdFile(control);
+  f_tmpCmdW.reset();
+  cmdin(control, &over_ride);
+  auto t1 = Clock::now();
+  mymsgfun("cmd7420 - revWorking, Feb 14 2005\n");
+  preconfig();
+  ck_mandatory();
+  config();
+  sanity();
+  for (int c = 0; c < 4; ++c) pfir_analysis(c);
+  calc_power();
+  if (over_ride) cmdin(control, &over_ride);
+  auto t2 = Clock::now();
+  setregs();
+  auto t3 = Clock::now();
+  writeall();
+  close_outputs();
+  auto t4 = Clock::now();
+  const Clock::time_point marks[] = {t0, t1, t2, t3, t4};
+  for (int s = 0; s < kStages; ++s)
+    spent[s] += std::chrono::duration<double>(marks[s + 1] - marks[s]).count();
+}
+
+void BM_Stage(benchmark::State& state) {
+  const int stage = static_cast<int>(state.range(0));
+  state.SetLabel(kStageNames[stage]);
+  ExampleDir dir;
+  for (auto _ : state) {
+    double spent[kStages] = {};
+    remove_outputs(kLargest);
+    {
+      Silence quiet;
+      timed_run(kLargest, spent);
+    }
+    state.SetIterationTime(spent[stage]);
+  }
+}
+BENCHMARK(BM_Stage)->DenseRange(kInterpret, kWrite)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
