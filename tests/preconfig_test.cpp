@@ -161,11 +161,7 @@ TEST(Preconfig, ChecksAndSettings) {
   for (const auto& k : cases) {
     setup(k.mode_ab, k.mode_cd);
     k.tweak();
-    std::string anl = run();
-    if (k.anl) {
-      EXPECT_EQ(anl, k.anl) << k.what;
-    }
-    EXPECT_TRUE(has_all(anl, k.anl_parts)) << k.what;
+    EXPECT_TRUE(text_matches(run(), k.anl, k.anl_parts)) << k.what;
     EXPECT_TRUE(holds(0, k.values)) << k.what;
     if (k.status >= 0) {
       EXPECT_EQ(exit_status, k.status) << k.what;

@@ -154,11 +154,7 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
   for (const auto& k : cases) {
     setup(k.chanin, k.nsig, k.cmplx, k.rate);
     k.extra();
-    std::string anl = run();
-    if (k.anl) {
-      EXPECT_EQ(anl, k.anl) << k.what;
-    }
-    EXPECT_TRUE(has_all(anl, k.anl_parts)) << k.what;
+    EXPECT_TRUE(text_matches(run(), k.anl, k.anl_parts)) << k.what;
     EXPECT_TRUE(holds(0, k.values)) << k.what;
     EXPECT_TRUE(has_all(output_text(kOutDbg), k.dbg_parts)) << k.what;
     if (k.chanout != kAny) {

@@ -54,3 +54,9 @@ testing::AssertionResult has_all(const std::string& text, const std::vector<std:
   if (missing.empty()) return testing::AssertionSuccess();
   return testing::AssertionFailure() << "text lacks parts:" << missing;
 }
+
+testing::AssertionResult text_matches(const std::string& text, const char* whole,
+                                      const std::vector<std::string>& parts) {
+  if (whole && text != whole) return testing::AssertionFailure() << "the text is:\n" << text;
+  return has_all(text, parts);
+}

@@ -49,6 +49,11 @@ inline bool ends_with_text(const std::string& text, const std::string& tail) {
 // Whether `text` holds every one of `parts`; a failure lists the missing ones.
 testing::AssertionResult has_all(const std::string& text, const std::vector<std::string>& parts);
 
+// Whether `text` is all of `whole` (when not null) and holds every one of
+// `parts`.
+testing::AssertionResult text_matches(const std::string& text, const char* whole,
+                                      const std::vector<std::string>& parts);
+
 // What a pass wrote to standard error.
 std::string stderr_of(void (*pass)());
 
