@@ -3,10 +3,11 @@
 #include "chancopy.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cmdin.h"
 #include "diag.h"
@@ -34,138 +35,84 @@ class Coefs : public ::testing::Test {
     log = GetCapturedStderr();
   }
 
-  static std::string lines(int count, int first = 1) {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::to_string(first + i) + "\n";
-    return text;
-  }
-
   ScratchCwd cwd;
   std::string log;
 };
 
+// The numbers first, first + 1, ... one a line.
+std::string lines(int count, int first = 1) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += std::to_string(first + i) + "\n";
+  return text;
+}
+
+// ncoefs, coefsym, maxtap and sumtap of channel `ch`.
+std::vector<int> statistics(int ch) {
+  const CHAN& c = chan[ch];
+  return {c.ncoefs, c.coefsym, c.maxtap, c.sumtap};
+}
+
 }  // namespace
 
-TEST_F(Coefs, OddSymmetricList) {
-  read("1\n2\n3\n2\n1\n");
-  EXPECT_EQ(chan[0].ncoefs, 5);
-  EXPECT_EQ(chan[0].coefsym, 1);
-  EXPECT_EQ(chan[0].maxtap, 3);
-  EXPECT_EQ(chan[0].sumtap, 9);
-  EXPECT_EQ(chan[0].origcoefs, 1);
-  EXPECT_EQ(log, "");
-  EXPECT_EQ(err, 0);
-}
-
-TEST_F(Coefs, EvenSymmetricListKeepsTheSignOfALaterLargestTap) {
-  read("4\n-7\n-7\n4\n", 2);
-  EXPECT_EQ(chan[2].ncoefs, 4);
-  EXPECT_EQ(chan[2].coefsym, 2);
-  EXPECT_EQ(chan[2].maxtap, -7);
-  EXPECT_EQ(chan[2].sumtap, 6);
-}
-
-TEST_F(Coefs, ALeadingLargestTapIsReportedAsItsMagnitude) {
-  read("-9\n3\n-8\n");
-  EXPECT_EQ(chan[0].maxtap, 9);
-  EXPECT_EQ(chan[0].coefsym, 0);
-  EXPECT_EQ(chan[0].sumtap, 14);
-}
-
-TEST_F(Coefs, LinesWithoutANumberAreSkipped) {
-  read("1\n2\n; a comment\n\n");
-  EXPECT_EQ(chan[0].ncoefs, 2);
-  EXPECT_EQ(chan[0].coefsym, 0);
-  read("# head\n  -3 trailing words\n+4\nx5\n\t6\r\n");
-  EXPECT_EQ(chan[0].ncoefs, 3);
-  EXPECT_EQ(chan[0].coefs[0], -3);
-  EXPECT_EQ(chan[0].coefs[1], 4);
-  EXPECT_EQ(chan[0].coefs[2], 6);
-}
-
-TEST_F(Coefs, CaretMEndsALinesText) {
-  read("5^M7\n^M12\n8\n");
-  EXPECT_EQ(chan[0].ncoefs, 2);
-  EXPECT_EQ(chan[0].coefs[0], 5);
-  EXPECT_EQ(chan[0].coefs[1], 8);
-}
-
-// Lines are read in pieces of 99 characters, but the pieces after the first
-// belong to the same line: only a line's beginning can hold a coefficient.
-TEST_F(Coefs, ALineLongerThanAPieceCountsOnce) {
-  read(std::string(99, 'x') + "42\n7" + std::string(98, ' ') + "13\n" + std::string(250, '#') +
-       "\n8\n");
-  EXPECT_EQ(chan[0].ncoefs, 2);
-  EXPECT_EQ(chan[0].coefs[0], 7);
-  EXPECT_EQ(chan[0].coefs[1], 8);
-}
-
-TEST_F(Coefs, TheLastOfFiveHundredTwelveMayBeALongLine) {
-  read(lines(511) + "512" + std::string(100, ' ') + "99\n");
-  EXPECT_EQ(chan[0].ncoefs, 512);
-  EXPECT_EQ(chan[0].coefs[511], 512);
-  EXPECT_EQ(log, "");  // the 99 on the same line is no 513th coefficient
-}
-
-TEST_F(Coefs, AnEmptyFileIsEvenSymmetric) {
-  read("");
-  EXPECT_EQ(chan[0].ncoefs, 0);
-  EXPECT_EQ(chan[0].coefsym, 2);
-  EXPECT_EQ(chan[0].maxtap, 0);
-  EXPECT_EQ(chan[0].sumtap, 0);
-  EXPECT_EQ(chan[0].origcoefs, 1);
-}
-
-TEST_F(Coefs, ExactlyFiveHundredTwelveAreAccepted) {
-  read(lines(512) + "; end\n# more\n");
-  EXPECT_EQ(chan[0].ncoefs, 512);
-  EXPECT_EQ(chan[0].coefs[511], 512);
-  EXPECT_EQ(chan[0].sumtap, 512 * 513 / 2);
-  EXPECT_EQ(log, "");
-  EXPECT_EQ(err, 0);
-}
-
-TEST_F(Coefs, AThirteenthIntegerRightAfterIsTooMany) {
-  read(lines(512) + "\n \n  -513\n");
-  EXPECT_EQ(log, "Too many coefficients in file: taps\n");
-  EXPECT_EQ(err, 1);
-  EXPECT_EQ(exit_status, 0);  // standard error only
-  EXPECT_EQ(chan[0].ncoefs, 512);
-  EXPECT_EQ(chan[0].coefs[511], 512);
-}
-
-TEST_F(Coefs, AnIntegerAfterACommentIsNotCounted) {
-  read(lines(512) + "; comment\n513\n");
-  EXPECT_EQ(log, "");
-  EXPECT_EQ(err, 0);
-  EXPECT_EQ(chan[0].ncoefs, 512);
+// What each file yields: the taps read (lines without a leading number are
+// skipped, caret-M ends a line's text, a line longer than a 99-character
+// piece counts once, by its beginning), the symmetry, the largest tap (its magnitude when it comes
+// first, keeping the sign of a later one), the magnitude of the sum, wrapped
+// in 32 bits, and the reports.
+TEST_F(Coefs, StatisticsAndReportsOfEachFile) {
+  const struct {
+    int ch;
+    std::string text;
+    std::vector<int> stats;  // ncoefs, coefsym, maxtap, sumtap
+    std::vector<int> taps;   // the first coefficients read
+    std::string log;
+    int err, status;
+  } cases[] = {
+      {0, "1\n2\n3\n2\n1\n", {5, 1, 3, 9}, {1, 2, 3, 2, 1}, "", 0, 0},
+      {2, "4\n-7\n-7\n4\n", {4, 2, -7, 6}, {4, -7}, "", 0, 0},
+      {0, "-9\n3\n-8\n", {3, 0, 9, 14}, {-9}, "", 0, 0},
+      {0, "1\n2\n; a comment\n\n", {2, 0, 2, 3}, {1, 2}, "", 0, 0},
+      {0, "# head\n  -3 trailing words\n+4\nx5\n\t6\r\n", {3, 0, 6, 7}, {-3, 4, 6}, "", 0, 0},
+      {0, "5^M7\n^M12\n8\n", {2, 0, 8, 13}, {5, 8}, "", 0, 0},
+      // The 42 and the 13 begin pieces, not lines; nor does the rest of a long
+      // 512th line make a 513th coefficient.
+      {0, std::string(99, 'x') + "42\n7" + std::string(98, ' ') + "13\n" + std::string(250, '#') +
+              "\n8\n",
+       {2, 0, 8, 15}, {7, 8}, "", 0, 0},
+      {0, lines(511) + "512" + std::string(100, ' ') + "99\n", {512, 0, 512, 512 * 513 / 2}, {1, 2},
+       "", 0, 0},
+      {0, "", {0, 2, 0, 0}, {}, "", 0, 0},
+      {0, lines(512) + "; end\n# more\n", {512, 0, 512, 512 * 513 / 2}, {1, 2}, "", 0, 0},
+      // A 513th integer straight after is too many (standard error only);
+      // after a comment line it is not counted.
+      {0, lines(512) + "\n \n  -513\n", {512, 0, 512, 512 * 513 / 2}, {1},
+       "Too many coefficients in file: taps\n", 1, 0},
+      {0, lines(512) + "; comment\n513\n", {512, 0, 512, 512 * 513 / 2}, {1}, "", 0, 0},
+      {0, "1\n3000000000\n-2147483649 x\n2\n", {2, 0, 2, 3}, {1, 2},
+       "Error: Coefficient out of range in file taps: 3000000000\n"
+       "Error: Coefficient out of range in file taps: -2147483649 x\n", 1, 1},
+      // The sum wraps to -2147483647; the magnitude of INT_MIN does not fit.
+      {0, "2147483647\n2\n", {2, 0, 2147483647, 2147483647}, {}, "", 0, 0},
+      {0, "-2147483648\n1\n", {2, 0, INT_MIN, 2147483647}, {}, "", 0, 0},
+  };
+  for (const auto& k : cases) {
+    init();
+    read(k.text, k.ch);
+    const std::string what = k.text.substr(0, 40);
+    EXPECT_EQ(statistics(k.ch), k.stats) << what;
+    EXPECT_EQ(std::vector<int>(chan[k.ch].coefs, chan[k.ch].coefs + k.taps.size()), k.taps) << what;
+    EXPECT_EQ(chan[k.ch].origcoefs, 1) << what;
+    EXPECT_EQ(log, k.log) << what;
+    EXPECT_EQ(err, k.err) << what;
+    EXPECT_EQ(exit_status, k.status) << what;
+  }
 }
 
 TEST_F(Coefs, ASecondFileClearsWhatTheFirstLeft) {
   read("1\n2\n3\n4\n");
   read("9\n");
   EXPECT_EQ(chan[0].ncoefs, 1);
-  EXPECT_EQ(chan[0].coefs[0], 9);
-  EXPECT_EQ(chan[0].coefs[1], 0);
-  EXPECT_EQ(chan[0].coefs[3], 0);
-}
-
-TEST_F(Coefs, CoefficientsBeyond32BitsAreRefused) {
-  read("1\n3000000000\n-2147483649 x\n2\n");
-  EXPECT_EQ(log,
-            "Error: Coefficient out of range in file taps: 3000000000\n"
-            "Error: Coefficient out of range in file taps: -2147483649 x\n");
-  EXPECT_EQ(err, 1);
-  EXPECT_EQ(chan[0].ncoefs, 2);
-  EXPECT_EQ(chan[0].coefs[1], 2);
-}
-
-TEST_F(Coefs, StatisticsWrapIn32Bits) {
-  read("2147483647\n2\n");
-  EXPECT_EQ(chan[0].sumtap, 2147483647);  // the sum wrapped to -2147483647
-  read("-2147483648\n1\n");
-  EXPECT_EQ(chan[0].maxtap, INT_MIN);  // its magnitude does not fit
-  EXPECT_EQ(chan[0].sumtap, 2147483647);
+  EXPECT_EQ(std::vector<int>(chan[0].coefs, chan[0].coefs + 4), (std::vector<int>{9, 0, 0, 0}));
 }
 
 TEST_F(Coefs, AnUnopenableFileEndsTheRunAndReachesTheAnalysis) {
@@ -174,87 +121,47 @@ TEST_F(Coefs, AnUnopenableFileEndsTheRunAndReachesTheAnalysis) {
   EXPECT_EXIT(readcoef(0, "nope.coef"), testing::ExitedWithCode(1),
               "^Couldn't open coefficient file: nope.coef\n$");
   EXPECT_EQ(cwd.dir.read("ctl.anl"), "Couldn't open coefficient file: nope.coef\n");
-}
-
-TEST_F(Coefs, ADirectoryCannotBeReadAsCoefficients) {
-  ASSERT_EQ(std::system(("mkdir " + cwd.dir.file("taps.d")).c_str()), 0);
-  EXPECT_EXIT(readcoef(0, "taps.d"), testing::ExitedWithCode(1),
-              "^Couldn't open coefficient file: taps.d\n$");
-}
-
-TEST(CoefficientStatistics, SymmetryByCount) {
-  const int odd[] = {5, 1, 5};
-  const int even[] = {5, 1, 1, 5};
-  const int none[] = {5, 1, 2, 5};
-  EXPECT_EQ(coefficient_symmetry(odd, 3), 1);
-  EXPECT_EQ(coefficient_symmetry(even, 4), 2);
-  EXPECT_EQ(coefficient_symmetry(none, 4), 0);
-  EXPECT_EQ(coefficient_symmetry(odd, 1), 1);
+  ASSERT_EQ(::mkdir(cwd.dir.file("taps.d").c_str(), 0755), 0);  // a directory opens but cannot be read
+  EXPECT_EXIT(readcoef(0, "taps.d"), testing::ExitedWithCode(1), "^Couldn't open coefficient file: taps.d\n$");
 }
 
 // ---- copy_channel ----
 
-namespace {
-class Copy : public ::testing::Test {
- protected:
-  void SetUp() override { init(); }
-  void TearDown() override { close_outputs(); }
-};
-}  // namespace
-
-TEST_F(Copy, CopiesVariablesAndCoefficientsButNotOrigcoefs) {
+TEST(CopyChannel, CopiesVariablesAndCoefficientsButNotOrigcoefs) {
+  init();
   declare_modes(2, 2);
-  chan[0].gain = 1.5;
-  chan[0].fir_dec = 4;
-  chan[0].coef_ofsc = 3;
-  chan[0].sumtap = 21;
-  chan[0].ncoefs = 3;
-  chan[0].coefs[2] = 77;
-  chan[0].origcoefs = 1;
-  chan[0].fsample = 10.0;
+  CHAN& a = chan[0];
+  a.gain = 1.5, a.fir_dec = 4, a.coef_ofsc = 3, a.sumtap = 21, a.ncoefs = 3, a.coefs[2] = 77;
+  a.origcoefs = 1, a.fsample = 10.0;
   chan[1].fsample = 20.0;
   chan[1].coefs[100] = 5;
   copy_channel(1, 0);
-  EXPECT_EQ(chan[1].gain, 1.5);
-  EXPECT_EQ(chan[1].fir_dec, 4);
-  EXPECT_EQ(chan[1].coef_ofsc, 3);
-  EXPECT_EQ(chan[1].sumtap, 21);
-  EXPECT_EQ(chan[1].ncoefs, 3);
-  EXPECT_EQ(chan[1].coefs[2], 77);
-  EXPECT_EQ(chan[1].coefs[100], 0);
-  EXPECT_EQ(chan[1].origcoefs, 0);
-  EXPECT_EQ(chan[1].fsample, 20.0);
+  const CHAN& b = chan[1];
+  // Variables and coefficients (the unused ones cleared), but neither the
+  // mark of an original file nor the program's own fields.
+  EXPECT_EQ((std::vector<double>{b.gain, double(b.fir_dec), double(b.coef_ofsc), double(b.sumtap),
+                                 double(b.ncoefs), double(b.coefs[2]), double(b.coefs[100]),
+                                 double(b.origcoefs), b.fsample}),
+            (std::vector<double>{1.5, 4, 3, 21, 3, 77, 0, 0, 20.0}));
   EXPECT_EQ(exit_status, 0);
 }
 
-TEST_F(Copy, SameDirectionAcrossPairsIsAllowed) {
-  declare_modes(1, 1);
-  chan[3].freq = 2.0;
-  copy_channel(0, 3);
-  EXPECT_EQ(chan[0].freq, 2.0);
-  EXPECT_EQ(chan[0].xmt, 1);
-}
-
-TEST_F(Copy, TransmitAndReceivePairsDoNotMix) {
-  declare_modes(2, 1);
-  chan[2].freq = 2.0;
-  CaptureStderr();
-  copy_channel(0, 2);
-  EXPECT_EQ(GetCapturedStderr(), "Error: Cant copy transmit <-> receive channels\n");
-  EXPECT_EQ(chan[0].freq, -1.0);
-  EXPECT_EQ(exit_status, 1);
-  EXPECT_EQ(err, 0);
-}
-
-TEST_F(Copy, UndeclaredPairsCountAsEqual) {
-  g.mode[0] = g.mode[1] = -1;
-  chan[2].freq = 2.0;
-  copy_channel(0, 2);
-  EXPECT_EQ(chan[0].freq, 2.0);
-  g.mode[0] = 2;
-  chan[2].freq = 3.0;
-  CaptureStderr();
-  copy_channel(0, 2);
-  EXPECT_EQ(GetCapturedStderr(), "Error: Cant copy transmit <-> receive channels\n");
-  EXPECT_EQ(chan[0].freq, 2.0);
+// Pairs of one direction copy across pairs; undeclared pairs count as equal.
+TEST(CopyChannel, OnlyPairsOfOneDirectionCopy) {
+  const struct {
+    int mode_ab, mode_cd;
+    bool copies;
+  } cases[] = {{1, 1, true}, {2, 1, false}, {-1, -1, true}, {2, -1, false}};
+  for (const auto& k : cases) {
+    init();
+    g.mode[0] = k.mode_ab;
+    g.mode[1] = k.mode_cd;
+    chan[2].freq = 2.0;
+    CaptureStderr();
+    copy_channel(0, 2);
+    EXPECT_EQ(GetCapturedStderr(), k.copies ? "" : "Error: Cant copy transmit <-> receive channels\n");
+    EXPECT_EQ(chan[0].freq, k.copies ? 2.0 : -1.0);
+    EXPECT_EQ(exit_status, k.copies ? 0 : 1);
+    EXPECT_EQ(err, 0);
+  }
 }

@@ -3,6 +3,8 @@
 // and the chip-wide values it settles around the other passes.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "config.h"
 #include "records.h"
 #include "test_util.h"
@@ -35,18 +37,23 @@ void receive_setup() {
   }
 }
 
-// Pair AB transmits real data through a CIC of 4 and a 40-tap filter
-// interpolating by 2; pair CD as `mode_cd`.
-void transmit_ab_setup(int mode_cd) {
-  receive_setup();
-  declare_modes(1, mode_cd);
-  for (int k = 0; k < 2; ++k) {
+// Channels `first` and `first` + 1 transmit real data through a CIC of 4
+// and a 40-tap filter interpolating by 2.
+void make_transmit_pair(int first) {
+  for (int k = first; k < first + 2; ++k) {
     CHAN& c = chan[k];
     c.cic_int = 4;
     c.fir_int = 2;
     c.tinf_cmplx = 0;
     c.ncoefs = 40;
   }
+}
+
+// Pair AB transmits; pair CD as `mode_cd`.
+void transmit_ab_setup(int mode_cd) {
+  receive_setup();
+  declare_modes(1, mode_cd);
+  make_transmit_pair(0);
   g.tout_nsig = 1;
 }
 
@@ -62,26 +69,21 @@ std::string run(std::string* anl = nullptr) {
   return out;
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 }  // namespace
 
+// 64 / 2 = 32 taps need rate 2; interpolating plans add an empty line.
 TEST(Config, PrintsEachChannelsDecimation) {
   receive_setup();
   chan[2].fir_dec = 2;
-  std::string anl;
-  EXPECT_EQ(run(&anl), "4\n4\n2\n4\n");
+  EXPECT_EQ(run(), "4\n4\n2\n4\n");
   EXPECT_EQ(chan[0].inrate, 1);
-  EXPECT_EQ(chan[2].inrate, 2);  // 64 / 2 = 32 taps need rate 2
-  EXPECT_EQ(chan[0].cic_2x, 0);
-  EXPECT_EQ(chan[0].ncic, 3);
-}
-
-TEST(Config, InterpolatingPlansAddAnEmptyLine) {
+  EXPECT_EQ(chan[2].inrate, 2);
+  EXPECT_TRUE(holds(0, "cic_2x=0 ncic=3"));
   transmit_ab_setup(2);
   EXPECT_EQ(run(), "1\n\n1\n\n4\n4\n");
 }
 
+// One tap per cell: the impulse sits alone in the first word.
 TEST(Config, BypassedFirBecomesAPassThroughFilter) {
   receive_setup();
   chan[1].bypass_fir = 1;
@@ -89,17 +91,13 @@ TEST(Config, BypassedFirBecomesAPassThroughFilter) {
   chan[1].fir_sym = 2;
   EXPECT_EQ(run(), "4\n1\n4\n4\n");
   const CHAN& c = chan[1];
-  EXPECT_EQ(c.fir_dec, 1);
-  EXPECT_EQ(c.fir_int, 1);
+  EXPECT_TRUE(holds(1, "fir_dec=1 fir_int=1 fir_sym=0 coef_modc=0"));
   EXPECT_EQ(c.ncoefs, 16);
   EXPECT_EQ(c.coefsym, 0);
-  EXPECT_EQ(c.fir_sym, 0);
-  EXPECT_EQ(c.coefs[0], 0x7FFF);
-  for (int i = 1; i < 16; ++i) EXPECT_EQ(c.coefs[i], 0) << i;
-  // One tap per cell: the impulse sits alone in the first word.
+  EXPECT_EQ(std::vector<int>(c.coefs, c.coefs + 16),
+            (std::vector<int>{0x7FFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(c.coefram[0], 0x7FFF);
   EXPECT_EQ(c.coefram[16], 0);
-  EXPECT_EQ(c.coef_modc, 0);
 }
 
 TEST(Config, DoubleRatePairsTheOddChannelsWords) {
@@ -114,23 +112,18 @@ TEST(Config, DoubleRatePairsTheOddChannelsWords) {
   chan[2].phase = 10;
   std::string anl;
   run(&anl);
-  EXPECT_TRUE(has(anl, "Warning(config L216): splitiq must be 1 in double rate mode. Forcing to 1\n"));
-  EXPECT_EQ(g.splitiq, 1);
-  EXPECT_EQ(g.splitiqAB, 1);
-  EXPECT_EQ(g.splitiqCD, 1);
-  EXPECT_EQ(chan[1].freq_msb, 0x8001);
-  EXPECT_EQ(chan[1].freq_mid, 7);
-  EXPECT_EQ(chan[1].freq_lsb, 9);
+  EXPECT_TRUE(contains(anl, "Warning(config L216): splitiq must be 1 in double rate mode. Forcing to 1\n"));
+  EXPECT_TRUE(holds(0, "splitiq=1 splitiqAB=1 splitiqCD=1 1:freq_msb=0x8001 1:freq_mid=7 1:freq_lsb=9"));
   // Bit 15 set: 100 + (0x8001 - 65536) / 2 = 100 - 16383, modulo 65536.
   EXPECT_EQ(chan[1].phase, 100 - 16383 + 65536);
   // A non-negative word: half of 4661, plus the phase, rounded up.
   EXPECT_EQ(chan[3].phase, 2330 + 10 + 1);
-  // cic_2x halves the CIC count: 4 / 2 - 1.
-  EXPECT_EQ(chan[0].cic_2x, 1);
-  EXPECT_EQ(chan[0].ncic, 1);
-  EXPECT_EQ(chan[0].phase, 100);  // even channels keep theirs
+  // cic_2x halves the CIC count: 4 / 2 - 1; even channels keep their phase.
+  EXPECT_TRUE(holds(0, "cic_2x=1 ncic=1 phase=100"));
 }
 
+// 3 / 2 - 1 for the odd count; the receive pair of a double-rate transmit
+// run stays at full rate.
 TEST(Config, DoubleRateNeedsAnEvenCicCount) {
   receive_setup();
   g.rin_rate = 2;
@@ -138,14 +131,13 @@ TEST(Config, DoubleRateNeedsAnEvenCicCount) {
   std::string anl;
   run(&anl);
   EXPECT_EQ(anl, "Error(config L244): cic_dec must be even for double rate\n");
-  EXPECT_EQ(chan[2].ncic, 0);  // 3 / 2 - 1
-
+  EXPECT_EQ(chan[2].ncic, 0);
   transmit_ab_setup(2);
   g.tout_rate = 2;
   chan[0].cic_int = 5;
   run(&anl);
-  EXPECT_TRUE(has(anl, "Error(config L243): cic_int must be even for double rate\n"));
-  EXPECT_EQ(chan[2].cic_2x, 0);  // the receive pair runs at full rate
+  EXPECT_TRUE(contains(anl, "Error(config L243): cic_int must be even for double rate\n"));
+  EXPECT_EQ(chan[2].cic_2x, 0);
 }
 
 TEST(Config, UserCicDoublingWins) {
@@ -153,8 +145,7 @@ TEST(Config, UserCicDoublingWins) {
   chan[3].cic_2x = 1;
   chan[3].cic_dec = 8;
   run();
-  EXPECT_EQ(chan[3].cic_2x, 1);
-  EXPECT_EQ(chan[3].ncic, 3);
+  EXPECT_TRUE(holds(3, "cic_2x=1 ncic=3"));
 }
 
 TEST(Config, SyncDefaultsFollowTheSyncMode) {
@@ -166,22 +157,10 @@ TEST(Config, SyncDefaultsFollowTheSyncMode) {
   chan[2].nco_sync = 5;
   g.gen_timer = 100;
   run();
-  for (int k = 0; k < 4; ++k) {
-    EXPECT_EQ(chan[k].fir_sync, 3) << k;
-    EXPECT_EQ(chan[k].dith_sync, 3) << k;
-    EXPECT_EQ(chan[k].cic_sync, 3) << k;
-  }
-  EXPECT_EQ(chan[2].nco_sync, 5);
-  EXPECT_EQ(chan[0].pwr_mtr_sync, 7);
-  EXPECT_EQ(chan[1].pwr_mtr_sync, 3);
-  EXPECT_EQ(chan[0].sck_sync, 7);
-  EXPECT_EQ(chan[1].sck_sync, 3);
-  EXPECT_EQ(chan[0].gain_sync, 7);
-  EXPECT_EQ(chan[1].gain_sync, 0);
-  EXPECT_EQ(g.gen_timer_sync, 3);
-  EXPECT_EQ(g.rinf_zpad_sync, 7);  // no zero padding
-  EXPECT_EQ(g.soB_sync, 4);
-  EXPECT_EQ(g.one_shot, 1);
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(holds(k, "fir_sync=3 dith_sync=3 cic_sync=3")) << k;
+  // gen_timer given, no zero padding.
+  EXPECT_TRUE(holds(0, "2:nco_sync=5 pwr_mtr_sync=7 1:pwr_mtr_sync=3 sck_sync=7 1:sck_sync=3 gain_sync=7 "
+                       "1:gain_sync=0 gen_timer_sync=3 rinf_zpad_sync=7 soB_sync=4 one_shot=1"));
 }
 
 TEST(Config, SyncOutAndOneShotByMode) {
@@ -206,26 +185,17 @@ TEST(Config, UnknownSyncModeIsReportedPerChannel) {
   run(&anl);
   const std::string line = "Error(config L361): sync_mode unknown! Must be from 0 - 9.\n";
   EXPECT_EQ(anl, line + line + line + line);
-  EXPECT_EQ(chan[0].fir_sync, -1);
-  EXPECT_EQ(g.soB_sync, 4);
-  EXPECT_EQ(g.one_shot, 1);
+  EXPECT_TRUE(holds(0, "fir_sync=-1 soB_sync=4 one_shot=1"));
 }
 
+// A powered-down receiver does not count as live either.
 TEST(Config, NoLiveReceiverTurnsZeroPaddingOff) {
   transmit_ab_setup(1);
-  for (int k = 2; k < 4; ++k) {
-    chan[k].cic_int = 4;
-    chan[k].fir_int = 2;
-    chan[k].tinf_cmplx = 0;
-    chan[k].ncoefs = 40;
-  }
+  make_transmit_pair(2);
   g.rinf_zpad = 3;
   g.rinf_zpad_sync = 2;
   run();
-  EXPECT_EQ(g.rinf_zpad, 0);
-  EXPECT_EQ(g.rinf_zpad_sync, 7);
-
-  // A powered-down receiver does not count as live.
+  EXPECT_TRUE(holds(0, "rinf_zpad=0 rinf_zpad_sync=7"));
   transmit_ab_setup(2);
   chan[2].powerdown = chan[3].powerdown = 1;
   g.rinf_zpad = 3;
@@ -233,23 +203,20 @@ TEST(Config, NoLiveReceiverTurnsZeroPaddingOff) {
   EXPECT_EQ(g.rinf_zpad, 0);
 }
 
+// Split-I/Q makes A and B one signal; so does a powered-down B.
 TEST(Config, ChannelsIntoTheSumTree) {
-  transmit_ab_setup(2);
-  g.splitiqAB = 0;
-  run();
-  EXPECT_EQ(g.chanin, 2);
-
-  // Split-I/Q makes A and B one signal.
-  transmit_ab_setup(2);
-  g.splitiqAB = 1;
-  run();
-  EXPECT_EQ(g.chanin, 1);
-
-  transmit_ab_setup(2);
-  g.splitiqAB = 0;
-  chan[1].powerdown = 1;
-  run();
-  EXPECT_EQ(g.chanin, 1);
+  const struct {
+    int splitiq;
+    bool b_down;
+    int chanin;
+  } cases[] = {{0, false, 2}, {1, false, 1}, {0, true, 1}};
+  for (const auto& k : cases) {
+    transmit_ab_setup(2);
+    g.splitiqAB = k.splitiq;
+    chan[1].powerdown = k.b_down ? 1 : 0;
+    run();
+    EXPECT_EQ(g.chanin, k.chanin) << k.splitiq << k.b_down;
+  }
 }
 
 TEST(Config, PoweredDownIncompleteChannelDoesNotStopTheOthers) {
@@ -261,8 +228,8 @@ TEST(Config, PoweredDownIncompleteChannelDoesNotStopTheOthers) {
   d.cic_dec = -1;
   std::string anl;
   EXPECT_EQ(run(&anl), "4\n4\n4\n-1\n");
-  EXPECT_FALSE(has(anl, "Error"));
-  EXPECT_FALSE(has(anl, "firconfig"));
+  EXPECT_FALSE(contains(anl, "Error"));
+  EXPECT_FALSE(contains(anl, "firconfig"));
   EXPECT_EQ(exit_status, 0);
   EXPECT_EQ(d.inrate, -1);
   EXPECT_EQ(chan[2].inrate, 1);

@@ -72,3 +72,35 @@ bool file_exists(const std::string& path) {
 }
 
 std::string examples_dir() { return std::string(CMD7420_SOURCE_DIR) + "/examples"; }
+
+namespace {
+// The words of `line`, single-spaced.
+std::string words_of(const std::string& line) {
+  std::istringstream in(line);
+  std::string joined;
+  for (std::string w; in >> w;) joined += (joined.empty() ? "" : " ") + w;
+  return joined;
+}
+}  // namespace
+
+testing::AssertionResult table_has(const std::string& tbl, const std::string& rows) {
+  std::istringstream table_in(tbl);
+  std::vector<std::string> table;
+  for (std::string line; std::getline(table_in, line);) table.push_back(words_of(line));
+  std::string wrong;
+  std::string all = rows;
+  for (char& c : all)
+    if (c == ';') c = '\n';
+  std::istringstream rows_in(all);
+  for (std::string row; std::getline(rows_in, row);) {
+    row = words_of(row);
+    if (row.empty()) continue;
+    std::string head = row.substr(0, row.find(' ') + 1);
+    std::string found = "(no row)";
+    for (const std::string& t : table)
+      if (t.compare(0, head.size(), head) == 0) found = t;
+    if (found != row) wrong += "\n  want: " + row + "\n  have: " + found;
+  }
+  if (wrong.empty()) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "table rows differ:" << wrong;
+}

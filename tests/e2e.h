@@ -2,6 +2,8 @@
 // directory per run (the program writes its temporary command file into the
 // current directory), file reading and writing, and the captured results.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -32,3 +34,8 @@ bool file_exists(const std::string& path);
 
 // The directory of the shipped examples.
 std::string examples_dir();
+
+// Whether the table output `tbl` has the rows of `rows` ("name value ..."
+// rows separated by ';' or line ends), compared word by word; a failure
+// shows each differing row as the table has it.
+testing::AssertionResult table_has(const std::string& tbl, const std::string& rows);

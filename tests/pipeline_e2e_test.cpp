@@ -23,6 +23,7 @@
 // PFIR: candidates 4, 8, 12, 16 (input rate 4 in use).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "e2e.h"
@@ -33,81 +34,40 @@ namespace {
 const char* const kSym31 =
     "1\n-2\n3\n-4\n5\n-6\n7\n-8\n9\n-10\n11\n-12\n13\n-14\n15\n1000\n"
     "15\n-14\n13\n-12\n11\n-10\n9\n-8\n7\n-6\n5\n-4\n3\n-2\n1\n";
-const char* const kPlain8 = "100\n-200\n300\n-400\n500\n-600\n700\n-800\n";
 
-const char* const kPrintAll =
-    "print analysis\nprint debug\nprint kx330\nprint sim\nprint table\nprint hfile\n";
+const std::string kPrintAll = "print analysis\nprint debug\nprint kx330\nprint sim\nprint table\nprint hfile\n";
 
-const char* const kReceiveAB =
-    "mode ab receive\n"
-    "mode cd receive\n"
-    "pwr_dwn_cic_CD 1\n"
-    "fck 100\n"
-    "channel 0\n"
-    "cic_dec 8\nfir_dec 2\nfreq 10\npins 16\nbits 16\nmix_rcv_sel 0\n"
-    "fir_coef sym31.coef\n"
-    "channel 1\n"
-    "copy_channel 0\n"
-    "freq 20\n"
-    "channel 2\n"
-    "cic_dec 8\npins 16\nbits 16\n"
-    "channel 3\n"
-    "copy_channel 2\n";
+// Channel A under `mode`, with its copy B at 20 MHz.
+std::string pair_ab(const char* rates) {
+  return std::string("channel 0\n") + rates + "freq 10\npins 16\nbits 16\nfir_coef sym31.coef\n" +
+         "channel 1\ncopy_channel 0\nfreq 20\n";
+}
+const std::string kReceiveAB = "mode ab receive\nmode cd receive\npwr_dwn_cic_CD 1\nfck 100\n" +
+                               pair_ab("cic_dec 8\nfir_dec 2\nmix_rcv_sel 0\n") +
+                               "channel 2\ncic_dec 8\npins 16\nbits 16\nchannel 3\ncopy_channel 2\n";
+const std::string kTransmitAB = "mode ab transmit\nmode cd transmit\npwr_dwn_cic_CD 1\nfck 100\ntout_nsig 1\n" +
+                                pair_ab("cic_int 8\nfir_int 2\ntinf_cmplx 1\n") +
+                                "channel 2\ncic_int 8\npins 16\nbits 16\nchannel 3\ncopy_channel 2\n";
+const std::string kTransceive = "mode ab transmit\nmode cd receive\nfck 100\ntout_nsig 1\n" +
+                                pair_ab("cic_int 8\nfir_int 2\ntinf_cmplx 1\n") +
+                                "channel 2\ncic_dec 8\nfir_dec 2\nfreq 10\npins 16\nbits 16\nmix_rcv_sel 0\n"
+                                "fir_coef plain8.coef\nchannel 3\ncopy_channel 2\nfreq 30\n";
 
-const char* const kTransmitAB =
-    "mode ab transmit\n"
-    "mode cd transmit\n"
-    "pwr_dwn_cic_CD 1\n"
-    "fck 100\n"
-    "tout_nsig 1\n"
-    "channel 0\n"
-    "cic_int 8\nfir_int 2\ntinf_cmplx 1\nfreq 10\npins 16\nbits 16\n"
-    "fir_coef sym31.coef\n"
-    "channel 1\n"
-    "copy_channel 0\n"
-    "freq 20\n"
-    "channel 2\n"
-    "cic_int 8\npins 16\nbits 16\n"
-    "channel 3\n"
-    "copy_channel 2\n";
-
-const char* const kTransceive =
-    "mode ab transmit\n"
-    "mode cd receive\n"
-    "fck 100\n"
-    "tout_nsig 1\n"
-    "channel 0\n"
-    "cic_int 8\nfir_int 2\ntinf_cmplx 1\nfreq 10\npins 16\nbits 16\n"
-    "fir_coef sym31.coef\n"
-    "channel 1\n"
-    "copy_channel 0\n"
-    "freq 20\n"
-    "channel 2\n"
-    "cic_dec 8\nfir_dec 2\nfreq 10\npins 16\nbits 16\nmix_rcv_sel 0\n"
-    "fir_coef plain8.coef\n"
-    "channel 3\n"
-    "copy_channel 2\n"
-    "freq 30\n";
-
-const char* const kBanner = "cmd7420 - revWorking, Feb 14 2005\n";
-
-const char* const kFirShiftWarning =
+const std::string kBanner = "cmd7420 - revWorking, Feb 14 2005\n";
+const std::string kFirShiftWarning =
     "agc_freeze is high, so assuming AGC is not used. Trying to set fir_shift so that gain\n"
     "    in FIR block does not exceed 2.0 (note that fir_shift can not go lower than 0).\n";
-const char* const kSymmetricGainWarning =
+const std::string kSymmetricGainWarning =
     "Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).\n";
-
 const char* const kTableHead = "  Possible Filter Configurations     X marks the configuration used\n";
-const char* const kColumnsBoth =
-    "Duty    Pwr(mW)  Taps(no sym) Taps (w/ sym)    (Power is for a single FIR row)\n";
 
 // Duty inr / 8 / fir_int and taps 32, 64, 96, 128 (63 ... 255 folded) for
 // both the receive and the transmit plan of the symmetric set.
 const std::string kSym31Report =
     "\nChannel 0 has a minimum frequency of 1.10000 MHz\n"
     "\nChannel 0 has a 31 tap filter.  Sum of coefficients 1016. Max coefficient 1000\n"
-    "Coefficient symmetry is odd. Hardware exploits symmetry.\n" +
-    std::string(kTableHead) + kColumnsBoth +
+    "Coefficient symmetry is odd. Hardware exploits symmetry.\n" + std::string(kTableHead) +
+    "Duty    Pwr(mW)  Taps(no sym) Taps (w/ sym)    (Power is for a single FIR row)\n"
     "0.250   22.5     32            63 X     \n"
     "0.500   45.0     64           127       \n"
     "0.750   67.5     96           191       \n"
@@ -126,71 +86,27 @@ const std::string kTransmitAnalysis =
     "\nDoing analysis for channel 1\n"
     "Same as channel 0\n";
 
-struct PipelineRun {
-  ScratchDir dir;
-  RunResult result;
-};
-
-void run_control(PipelineRun& run, const std::string& control, const std::string& sym31 = kSym31) {
-  run.dir.write("sym31.coef", sym31);
-  run.dir.write("plain8.coef", kPlain8);
-  run.dir.write("cfg.txt", control);
-  run.result = run_cmd7420(run.dir, {"cfg.txt"});
-}
-
-
-int count_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
-std::string line_of(const std::string& text, const std::string& head) {
-  size_t at = text.find("\n" + head);
-  if (at == std::string::npos) return "";
-  size_t end = text.find('\n', at + 1);
-  return text.substr(at + 1, end - at - 1);
-}
-
-// The parts of the outputs that follow from the register image alone: every
-// catalogue variable in the table, the header's count matching its entries,
-// the board-loader's fixed start and a full set of RAM lines in the
-// simulation file.
-void expect_register_outputs_complete(const ScratchDir& dir) {
-  const std::string tbl = dir.read("cfg.tbl");
-  EXPECT_EQ(count_of(tbl, "\n"), 250);
-  const std::string h = dir.read("cfg.h");
-  EXPECT_EQ(
-      h.rfind("/* hfile for cfg configuration; necessary for config_tq7420 function */\n\nstruct {\n", 0),
-      0u);
-  int entries = count_of(h, "    { ");
-  EXPECT_TRUE(contains(h, "\n};\n\nint nwrites = " + std::to_string(entries) + ";\n"));
-  EXPECT_EQ(
-      dir.read("cfg.kx330")
-          .rfind("dwr16 0 fff0\ndwr16 2 80\ndwr16 15 0\ndwr16 1d 0\ndwr16 2 a0\ndwr16 15 0\ndwr16 1d 0\n", 0),
-      0u);
-  const std::string sim = dir.read("cfg.sim");
-  EXPECT_EQ(sim.rfind("Wglb 0 0xfff0\nWcon 0x80 0x15 0\nWcon 0xa0 0x15 0\n", 0), 0u);
-  EXPECT_EQ(count_of(sim, "QOEF "), 64);
-  EXPECT_EQ(count_of(sim, "SWRAM "), 4);
-  EXPECT_EQ(count_of(sim, "BERAM "), 4);
+// Runs `control` as cfg.txt beside the coefficient files.
+RunResult run_control(const ScratchDir& dir, const std::string& control, const std::string& sym31 = kSym31) {
+  dir.write("sym31.coef", sym31);
+  dir.write("plain8.coef", "100\n-200\n300\n-400\n500\n-600\n700\n-800\n");
+  dir.write("cfg.txt", control);
+  return run_cmd7420(dir, {"cfg.txt"});
 }
 
 }  // namespace
 
 TEST(Pipeline, ReceiveRunWritesEveryOutput) {
-  PipelineRun run;
-  run_control(run, std::string(kReceiveAB) + kPrintAll);
-  const RunResult& r = run.result;
+  ScratchDir dir;
+  RunResult r = run_control(dir, kReceiveAB + kPrintAll);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2\n2\n-1\n-1\n");
-  EXPECT_EQ(r.err, std::string(kBanner) + "Warning: " + kFirShiftWarning + "Warning: " + kFirShiftWarning);
-
+  EXPECT_EQ(r.err, kBanner + "Warning: " + kFirShiftWarning + "Warning: " + kFirShiftWarning);
   // Channel B is a copy, so it has no PFIR report of its own and its gains
   // repeat channel A's; C and D are powered down.
-  EXPECT_EQ(run.dir.read("cfg.anl"),
-            std::string(kBanner) + "Warning(config L2012): " + kFirShiftWarning +
-                "Warning(config L2012): " + kFirShiftWarning +
+  EXPECT_EQ(dir.read("cfg.anl"),
+            kBanner + "Warning(config L2012): " + kFirShiftWarning + "Warning(config L2012): " +
+                kFirShiftWarning +
                 "\nDoing analysis for channel 0\n"
                 "Gain Analysis:\n"
                 "overall_gain=2.000000 (target)\n"
@@ -206,86 +122,63 @@ TEST(Pipeline, ReceiveRunWritesEveryOutput) {
                 kSym31Report +
                 // (2 x 0.55 x 0.25 + 0.75) x 100 x 1.8 = 184.5 (just below in binary)
                 "Estimate power is   184mW at 100.0 MHz and 1.8V\n");
-
-  const std::string dbg = run.dir.read("cfg.dbg");
-  EXPECT_EQ(dbg.rfind(std::string(kBanner) + "Debug(firconfig L27): fir_config()\n"
-                                             "Debug(firconfig L81): inrate=Min inrate=2, Max inrate=8\n",
+  EXPECT_EQ(dir.read("cfg.dbg").rfind(kBanner + "Debug(firconfig L27): fir_config()\n"
+                                "Debug(firconfig L81): inrate=Min inrate=2, Max inrate=8\n",
                       0),
             0u);
-  EXPECT_EQ(count_of(dbg, "Debug(firconfig L253): ncoef=31 Sym=1 hnn=16 hxx="), 2);
-
-  const std::string tbl = run.dir.read("cfg.tbl");
-  EXPECT_EQ(line_of(tbl, "gain_lsb "), "gain_lsb              2064  2064    -1    -1");
-  EXPECT_EQ(line_of(tbl, "gain_msb "), "gain_msb                 4     4    -1    -1");
-  EXPECT_EQ(line_of(tbl, "fir_shift "), "fir_shift                7     7    -1    -1");
   // Powered-down C and D get their CIC settings all the same; without a
   // coefficient file their symmetry is unset (-1), which also lowers the
   // shift by one.
-  EXPECT_EQ(line_of(tbl, "cic_shift "), "cic_shift               24    24    24    24");
-  EXPECT_EQ(line_of(tbl, "ncic "), "ncic                     7     7     7     7");
-  EXPECT_EQ(line_of(tbl, "fir_clk_cnt "), "fir_clk_cnt              1     1    -1    -1");
-  expect_register_outputs_complete(run.dir);
-
+  EXPECT_TRUE(table_has(dir.read("cfg.tbl"),
+                        "gain_lsb 2064 2064 -1 -1; gain_msb 4 4 -1 -1; fir_shift 7 7 -1 -1; "
+                        "cic_shift 24 24 24 24; ncic 7 7 7 7"));
   // The gain word of channel A (page 0x13, address 0x13), and the folded
-  // coefficients: 16 stored taps right-aligned in 32, two per cell in
-  // reverse order, so cells 8 to 15 hold (c1 c0), (c3 c2), ... (c15 c14).
-  EXPECT_TRUE(contains(run.dir.read("cfg.h"), ",\n    { 0x13, 0x13, 0x810 }"));
-  EXPECT_TRUE(contains(run.dir.read("cfg.kx330"), "dwr16 2 8\ndwr16 10 fffe\ndwr16 11 1\ndwr16 12 0\n"));
-  const std::string sim = run.dir.read("cfg.sim");
+  // coefficients of A and its copy B: 16 stored taps right-aligned in 32,
+  // two per cell in reverse order, so cells 8 to 15 hold (c1 c0), (c3 c2),
+  // ... (c15 c14).
+  EXPECT_TRUE(has_all(dir.read("cfg.h"), {",\n    { 0x13, 0x13, 0x810 }"}));
+  const std::string sim = dir.read("cfg.sim");
   const std::string zeros14 = " 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0 0x0;\n";
-  for (int ch : {0, 1}) {
-    std::string n = std::to_string(ch);
-    EXPECT_TRUE(contains(sim, "QOEF " + n + " 7 0x0 0x0" + zeros14 + "QOEF " + n + " 8 0xfffe 0x1" + zeros14 +
-                                  "QOEF " + n + " 9 0xfffc 0x3" + zeros14))
-        << ch;
-    EXPECT_TRUE(contains(sim, "QOEF " + n + " 15 0x3e8 0xf" + zeros14)) << ch;
-  }
+  for (std::string n : {"0", "1"})
+    EXPECT_TRUE(has_all(sim, {"QOEF " + n + " 7 0x0 0x0" + zeros14 + "QOEF " + n + " 8 0xfffe 0x1" + zeros14 +
+                                  "QOEF " + n + " 9 0xfffc 0x3" + zeros14,
+                              "QOEF " + n + " 15 0x3e8 0xf" + zeros14}));
   // Direct address 0: en_ck_loss (bit 8) and the CD power-down (bit 14).
-  EXPECT_TRUE(contains(sim, "\nWglb 0 0x4100\n"));
+  EXPECT_TRUE(has_all(sim, {"\nWglb 0 0x4100\n"}));
 }
 
 TEST(Pipeline, TransmitRunWritesEveryOutput) {
-  PipelineRun run;
-  run_control(run, std::string(kTransmitAB) + kPrintAll);
-  const RunResult& r = run.result;
+  ScratchDir dir;
+  RunResult r = run_control(dir, kTransmitAB + kPrintAll);
   EXPECT_EQ(r.status, 0);
-  // One empty line per interpolating PFIR plan.
-  EXPECT_EQ(r.out, "1\n\n1\n\n1\n1\n");
-  EXPECT_EQ(r.err,
-            std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
-  EXPECT_EQ(run.dir.read("cfg.anl"),
-            std::string(kBanner) + "Warning(config L1931): " + kSymmetricGainWarning +
-                "Warning(config L1931): " + kSymmetricGainWarning + kTransmitAnalysis + kSym31Report +
-                "Estimate power is   184mW at 100.0 MHz and 1.8V\n");
-  const std::string dbg = run.dir.read("cfg.dbg");
-  EXPECT_TRUE(contains(dbg, "Debug(firconfig L81): inrate=Min inrate=4, Max inrate=16\n"));
-  EXPECT_TRUE(contains(dbg, "Debug(firconfig L100): Possible setting inrate=16 ntaps allowed=255\n"));
-  EXPECT_TRUE(contains(dbg, "Debug(firconfig L112): I set inrateT to 4\n"));
-
-  const std::string tbl = run.dir.read("cfg.tbl");
-  EXPECT_EQ(line_of(tbl, "gain_lsb "), "gain_lsb             16513 16513    -1    -1");
-  EXPECT_EQ(line_of(tbl, "cic_shift "), "cic_shift               26    26    -1    -1");
-  EXPECT_EQ(line_of(tbl, "sum_shift "), "sum_shift            6");
-  expect_register_outputs_complete(run.dir);
-  EXPECT_TRUE(contains(run.dir.read("cfg.h"), ",\n    { 0x13, 0x13, 0x4081 }"));
+  EXPECT_EQ(r.out, "1\n\n1\n\n1\n1\n");  // one empty line per interpolating PFIR plan
+  EXPECT_EQ(r.err, kBanner + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
+  EXPECT_EQ(dir.read("cfg.anl"), kBanner + "Warning(config L1931): " + kSymmetricGainWarning +
+                                     "Warning(config L1931): " + kSymmetricGainWarning + kTransmitAnalysis +
+                                     kSym31Report + "Estimate power is   184mW at 100.0 MHz and 1.8V\n");
+  EXPECT_TRUE(has_all(dir.read("cfg.dbg"),
+                      {"Debug(firconfig L81): inrate=Min inrate=4, Max inrate=16\n",
+                       "Debug(firconfig L100): Possible setting inrate=16 ntaps allowed=255\n",
+                       "Debug(firconfig L112): I set inrateT to 4\n"}));
+  EXPECT_TRUE(
+      table_has(dir.read("cfg.tbl"), "gain_lsb 16513 16513 -1 -1; cic_shift 26 26 -1 -1; sum_shift 6"));
+  EXPECT_TRUE(has_all(dir.read("cfg.h"), {",\n    { 0x13, 0x13, 0x4081 }"}));
 }
 
+// Channel C: 8 taps summing to -400, CIC shift 25 (gain 2), FIR shift 13
+// clamped to 7 (gain 400 / 2^14), gain word floor(81.92 x 4096 + 0.5) =
+// 335544 = 5 x 65536 + 7864. Its PFIR takes complex input at rate 2.
+// Channel D differs from C only in its tuning; the transmit channels are
+// compared with it first and differ.
 TEST(Pipeline, TransceiveRunWritesEveryOutput) {
-  PipelineRun run;
-  run_control(run, std::string(kTransceive) + kPrintAll);
-  const RunResult& r = run.result;
+  ScratchDir dir;
+  RunResult r = run_control(dir, kTransceive + kPrintAll);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\n\n1\n\n2\n2\n");
-  EXPECT_EQ(r.err,
-            std::string(kBanner) + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
-  // Channel C: 8 taps summing to -400, CIC shift 25 (gain 2), FIR shift 13
-  // clamped to 7 (gain 400 / 2^14), gain word floor(81.92 x 4096 + 0.5) =
-  // 335544 = 5 x 65536 + 7864. Its PFIR takes complex input at rate 2.
-  // Channel D differs from C only in its tuning; the transmit channels are
-  // compared with it first and differ.
-  EXPECT_EQ(run.dir.read("cfg.anl"),
-            std::string(kBanner) + "Warning(config L1931): " + kSymmetricGainWarning +
-                "Warning(config L1931): " + kSymmetricGainWarning + kTransmitAnalysis +
+  EXPECT_EQ(r.err, kBanner + "Warning: " + kSymmetricGainWarning + "Warning: " + kSymmetricGainWarning);
+  EXPECT_EQ(dir.read("cfg.anl"),
+            kBanner + "Warning(config L1931): " + kSymmetricGainWarning + "Warning(config L1931): " +
+                kSymmetricGainWarning + kTransmitAnalysis +
                 "\nDoing analysis for channel 2\n"
                 "Gain Analysis:\n"
                 "overall_gain=2.000000 (target)\n"
@@ -310,57 +203,46 @@ TEST(Pipeline, TransceiveRunWritesEveryOutput) {
                 "1.000   90.0    128       \n"
                 // (4 x 0.55 x 0.25 + 0.75 + 0.75) x 100 x 1.8
                 "Estimate power is   369mW at 100.0 MHz and 1.8V\n");
-  const std::string tbl = run.dir.read("cfg.tbl");
-  EXPECT_EQ(line_of(tbl, "gain_lsb "), "gain_lsb             16513 16513  7864  7864");
-  EXPECT_EQ(line_of(tbl, "gain_msb "), "gain_msb                 0     0     5     5");
-  EXPECT_EQ(line_of(tbl, "cic_shift "), "cic_shift               26    26    25    25");
-  expect_register_outputs_complete(run.dir);
-  EXPECT_TRUE(contains(run.dir.read("cfg.h"), ",\n    { 0x53, 0x13, 0x1eb8 }"));
+  EXPECT_TRUE(table_has(dir.read("cfg.tbl"),
+                        "gain_lsb 16513 16513 7864 7864; gain_msb 0 0 5 5; cic_shift 26 26 25 25"));
+  EXPECT_TRUE(has_all(dir.read("cfg.h"), {",\n    { 0x53, 0x13, 0x1eb8 }"}));
 }
 
 // A coefficient beyond 16 bits cannot be loaded as given: the run says so
-// and fails, but still writes its outputs.
+// and fails, but still writes its outputs; -32768 fits. With an override
+// section the interpreter's flag stops the run before the register image
+// is written.
 TEST(Pipeline, CoefficientBeyondSixteenBitsFailsTheRun) {
-  PipelineRun run;
+  ScratchDir dir;
   std::string coefs = kSym31;
   coefs.replace(coefs.find("1000"), 4, "32768");
-  run_control(run, std::string(kReceiveAB) + "print kx330\n", coefs);
-  RunResult r = run.result;
+  RunResult r = run_control(dir, kReceiveAB + "print kx330\n", coefs);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(count_of(r.err, "Coefs exceeds 16 bits\n"), 1);
-  EXPECT_FALSE(contains(r.err, "Error"));
-  EXPECT_FALSE(run.dir.read("cfg.kx330").empty());
-  // -32768 fits.
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds 16 bits\n"), 1);
+  EXPECT_EQ(occurrences_of(r.err, "Error"), 0);
+  EXPECT_FALSE(dir.read("cfg.kx330").empty());
   coefs.replace(coefs.find("32768"), 5, "-32768");
-  run.dir.write("sym31.coef", coefs);
-  r = run_cmd7420(run.dir, {"cfg.txt"});
+  r = run_control(dir, kReceiveAB + "print kx330\n", coefs);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_FALSE(contains(r.err, "Coefs exceeds"));
-}
-
-// With an override section the interpreter's flag stops the run before the
-// register image is written.
-TEST(Pipeline, CoefficientBeyondSixteenBitsStopsAnOverrideRun) {
-  PipelineRun run;
-  std::string coefs = kSym31;
-  coefs.replace(coefs.find("1000"), 4, "40000");
-  run_control(run, std::string(kReceiveAB) + "print kx330\noverride\nchannel 1\ngain_lsb 100\n", coefs);
-  const RunResult& r = run.result;
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds"), 0);
+  coefs.replace(coefs.find("-32768"), 6, "40000");
+  std::remove(dir.file("cfg.kx330").c_str());
+  r = run_control(dir, kReceiveAB + "print kx330\noverride\nchannel 1\ngain_lsb 100\n", coefs);
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(contains(r.err, "Coefs exceeds 16 bits\n"));
-  EXPECT_EQ(run.dir.read("cfg.kx330"), "");
+  EXPECT_EQ(occurrences_of(r.err, "Coefs exceeds 16 bits\n"), 1);
+  EXPECT_EQ(dir.read("cfg.kx330"), "");
 }
 
 TEST(Pipeline, ChipClockBelowTheChannelMinimum) {
-  PipelineRun run;
+  ScratchDir dir;
   std::string control = kReceiveAB;
   control.replace(control.find("fck 100"), 7, "fck 1.0");
   control.replace(control.find("freq 10"), 7, "freq 0.1");
   control.replace(control.find("freq 20"), 7, "freq 0.2");
-  run_control(run, control + "print analysis\n");
-  EXPECT_EQ(run.result.status, 1);
-  EXPECT_TRUE(contains(run.result.err, "Error: chip clock rate of 1.00000 lower than minimum of 1.10000!\n"));
-  EXPECT_TRUE(contains(run.dir.read("cfg.anl"),
-                       "\nChannel 0 has a minimum frequency of 1.10000 MHz\n"
-                       "Error(cmdin L418): chip clock rate of 1.00000 lower than minimum of 1.10000!\n"));
+  RunResult r = run_control(dir, control + "print analysis\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has_all(r.err, {"Error: chip clock rate of 1.00000 lower than minimum of 1.10000!\n"}));
+  EXPECT_TRUE(has_all(dir.read("cfg.anl"),
+                      {"\nChannel 0 has a minimum frequency of 1.10000 MHz\n"
+                       "Error(cmdin L418): chip clock rate of 1.00000 lower than minimum of 1.10000!\n"}));
 }

@@ -16,169 +16,131 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-// Fresh state, every variable unset, packed.
-void pack_fresh() {
-  init();
-  setregs();
+int written_count() {
+  return static_cast<int>(
+      std::count_if(std::begin(regs), std::end(regs), [](int r) { return r != kRegUnwritten; }));
 }
 
-int written_count() {
-  return static_cast<int>(std::count_if(std::begin(regs), std::end(regs),
-                                        [](int r) { return r != kRegUnwritten; }));
+// What packing `fill` (or nothing) into fresh records writes to standard error.
+std::string pack(void (*fill)() = [] {}) {
+  init();
+  fill();
+  CaptureStderr();
+  setregs();
+  return GetCapturedStderr();
 }
 
 }  // namespace
 
 TEST(RegisterIndex, FoldsPageAndAddressBothWays) {
-  EXPECT_EQ(paged_index(129, 16), 2080);
-  EXPECT_EQ(paged_index(18, 21), 309);
-  EXPECT_EQ(paged_index(160, 29), 2589);
-
+  const struct {
+    int page, addr, index;
+  } cases[] = {{129, 16, 2080}, {18, 21, 309}, {160, 29, 2589}, {221, 0x18, 3560}, {0, 0x10, 16}};
+  for (const auto& k : cases) {
+    EXPECT_EQ(paged_index(k.page, k.addr), k.index);
+    RegLocation at = reg_location(k.index);
+    EXPECT_EQ(at.page, k.page) << k.index;
+    EXPECT_EQ(at.addr, k.addr) << k.index;
+  }
   RegLocation direct = reg_location(1);
   EXPECT_EQ(direct.page, kDirectPage);
   EXPECT_EQ(direct.addr, 1);
-  RegLocation sum = reg_location(2080);
-  EXPECT_EQ(sum.page, 0x81);
-  EXPECT_EQ(sum.addr, 0x10);
-  RegLocation last = reg_location(3560);  // 3560 = 221 * 16 + 8
-  EXPECT_EQ(last.page, 221);
-  EXPECT_EQ(last.addr, 0x18);
-  RegLocation first_paged = reg_location(16);
-  EXPECT_EQ(first_paged.page, 0);
-  EXPECT_EQ(first_paged.addr, 0x10);
 }
 
+// Direct addresses 4 to 15 and page 0 hold no variable; address 31 of page
+// 19 is chip-wide, so channels B to D have nothing there. Written: 4
+// direct; page 18: 11 addresses, page 19: 15 (+1 chip-wide), page 20: 6,
+// each for four channels; pages 128/160: 8 addresses for two channels each;
+// pages 129 and 161: 6 each.
 TEST(Packing, UnsetVariablesPackAsZeroAndStillMarkTheirRegisters) {
-  pack_fresh();
+  EXPECT_EQ(pack(), "");
   for (int ireg : {0, 1, 2, 3, 304, 309, 334, 335, 2069, 2077, 2080, 2581, 2589, 2597})
     EXPECT_EQ(regs[ireg], 0) << ireg;
-  // Direct addresses 4 to 15 and page 0 hold no variable.
   for (int ireg = 4; ireg < 32; ++ireg) EXPECT_EQ(regs[ireg], kRegUnwritten) << ireg;
-  // Address 31 of page 19 is chip-wide: channels B to D have nothing there.
-  EXPECT_EQ(regs[paged_index(51, 31)], kRegUnwritten);
-  EXPECT_EQ(regs[2598], kRegUnwritten);
-  EXPECT_EQ(regs[3560], kRegUnwritten);
-  // 4 direct; page 18: 11 addresses, page 19: 15 (+1 chip-wide), page 20: 6,
-  // each for four channels; pages 128/160: 8 addresses for two channels
-  // each; pages 129 and 161: 6 each.
+  for (int ireg : {paged_index(51, 31), 2598, 3560}) EXPECT_EQ(regs[ireg], kRegUnwritten) << ireg;
   EXPECT_EQ(written_count(), 4 + 44 + 61 + 24 + 32 + 6 + 6);
 }
 
+// tx_pat_gen is chip-wide, on channel A's page 19.
 TEST(Packing, ChipWideFieldsShareTheirRegister) {
-  init();
-  g.soB_sync = 5;
-  g.one_shot = 2;
-  g.sum_selI = 0x12;
-  g.sum_selQ = 0x34;
-  g.tx_pat_gen = 3;  // chip-wide, on channel A's page 19
-  g.master_reset = 1;
-  setregs();
+  pack([] {
+    g.soB_sync = 5, g.one_shot = 2, g.sum_selI = 0x12, g.sum_selQ = 0x34, g.tx_pat_gen = 3;
+    g.master_reset = 1;
+  });
   EXPECT_EQ(regs[1], 5 | 2 << 3);
   EXPECT_EQ(regs[2080], 0x3412);
   EXPECT_EQ(regs[paged_index(19, 30)], 3 << 13);
   EXPECT_EQ(regs[0], 0x8000);
 }
 
-TEST(Packing, PerChannelRegistersRepeatEvery32Pages) {
-  init();
-  for (int j = 0; j < kNumChannels; ++j) {
-    chan[j].bwagen_soff = j + 1;
-    chan[j].bwagen_wrecrl = 0xf - j;
-  }
-  setregs();
-  EXPECT_EQ(regs[309], 0xf001);
-  EXPECT_EQ(regs[821], 0xe002);
-  EXPECT_EQ(regs[1333], 0xd003);
-  EXPECT_EQ(regs[1845], 0xc004);
-}
-
-TEST(Packing, PairedRegistersShareAPagePerPair) {
-  init();
-  const int sel[4] = {1, 2, 3, 0};
-  for (int j = 0; j < kNumChannels; ++j) {
-    chan[j].mix_rcv_sel = sel[j];
-    chan[j].mix_icos = 1;
-  }
-  chan[3].ncic = 0x123;
-  setregs();
-  EXPECT_EQ(regs[2069], 0x4001);
-  EXPECT_EQ(regs[2077], 0x4002);
-  EXPECT_EQ(regs[2581], 0x4003);
-  EXPECT_EQ(regs[2589], 0x4000);
+TEST(Packing, PerChannelRegistersRepeatEvery32PagesAndPairedOnesShareAPagePerPair) {
+  pack([] {
+    const int sel[4] = {1, 2, 3, 0};
+    for (int j = 0; j < kNumChannels; ++j) {
+      chan[j].bwagen_soff = j + 1;
+      chan[j].bwagen_wrecrl = 0xf - j;
+      chan[j].mix_rcv_sel = sel[j];
+      chan[j].mix_icos = 1;
+    }
+    chan[3].ncic = 0x123;
+  });
+  EXPECT_EQ((std::vector<int>{regs[309], regs[821], regs[1333], regs[1845]}),
+            (std::vector<int>{0xf001, 0xe002, 0xd003, 0xc004}));
+  EXPECT_EQ((std::vector<int>{regs[2069], regs[2077], regs[2581], regs[2589]}),
+            (std::vector<int>{0x4001, 0x4002, 0x4003, 0x4000}));
   EXPECT_EQ(regs[paged_index(160, 23 + 8)], 0x123);
   EXPECT_EQ(regs[paged_index(128, 23)], 0);
 }
 
+// sync_mode sits at address 0, bit 0 in the catalogue; packing it would
+// disturb the power-down register.
 TEST(Packing, PseudoVariablesAreNeverPacked) {
-  init();
-  // sync_mode sits at address 0, bit 0 in the catalogue; packing it would
-  // disturb the power-down register.
-  g.sync_mode = 9;
-  g.fck = 100.0;
-  for (CHAN& c : chan) {
-    c.pwr_mtr_on = 1;
-    c.fir_dec = 4;
-  }
-  CaptureStderr();
-  setregs();
-  EXPECT_EQ(GetCapturedStderr(), "");
+  EXPECT_EQ(pack([] {
+              g.sync_mode = 9;
+              g.fck = 100.0;
+              for (CHAN& c : chan) c.pwr_mtr_on = 1, c.fir_dec = 4;
+            }),
+            "");
   EXPECT_EQ(regs[0], 0);
   EXPECT_EQ(written_count(), 177);
 }
 
+// Unset (-1) clears the field.
 TEST(Packing, LaterFieldReplacesOnlyItsOwnBits) {
-  init();
-  setregs();
-  setreg(5, 4, 4, 0xf);
-  setreg(5, 0, 4, 0x3);
-  EXPECT_EQ(regs[5], 0xf3);
-  setreg(5, 4, 4, 0x6);
-  EXPECT_EQ(regs[5], 0x63);
-  setreg(5, 4, 4, -1);  // unset clears the field
-  EXPECT_EQ(regs[5], 0x03);
+  pack();
+  const struct {
+    int start, value, reg;
+  } steps[] = {{4, 0xf, 0xf0}, {0, 0x3, 0xf3}, {4, 0x6, 0x63}, {4, -1, 0x03}};
+  for (const auto& k : steps) {
+    setreg(5, k.start, 4, k.value);
+    EXPECT_EQ(regs[5], k.reg) << k.value;
+  }
 }
 
+// pwr_meter_trig: 3 bits at bit 10 of page 19 address 28; bits 13 to 15
+// belong to no field.
 TEST(OutOfRange, ValueIsReportedAndSpillsIntoTheNextBits) {
-  init();
-  // pwr_meter_trig: 3 bits at bit 10 of page 19 address 28; bits 13 to 15
-  // belong to no field.
-  chan[0].pwr_meter_trig = 8;
-  CaptureStderr();
-  setregs();
-  EXPECT_EQ(GetCapturedStderr(),
-            "Value out of range register 332 value 8\n"
-            "Page 13 Address 1c\n");
+  EXPECT_EQ(pack([] { chan[0].pwr_meter_trig = 8; }),
+            "Value out of range register 332 value 8\nPage 13 Address 1c\n");
   EXPECT_EQ(regs[332], 1 << 13);
   EXPECT_EQ(exit_status, 0);
-}
-
-TEST(OutOfRange, DirectRegisterShowsTheAllOnesPage) {
-  pack_fresh();
   CaptureStderr();
   setreg(1, 0, 3, 8);
-  EXPECT_EQ(GetCapturedStderr(),
-            "Value out of range register 1 value 8\n"
-            "Page ffffffff Address 1\n");
+  EXPECT_EQ(GetCapturedStderr(), "Value out of range register 1 value 8\nPage ffffffff Address 1\n");
   EXPECT_EQ(regs[1], 8);
 }
 
+// The low 12 bits come from the value, bit 15 (no field) from its sign;
+// bits 12 to 14 belong to cic_sync.
 TEST(OutOfRange, NegativeCountOfAnUnsetCicIsPackedUnmasked) {
-  init();
-  chan[0].ncic = -2;  // what an unset CIC count yields
-  CaptureStderr();
-  setregs();
-  EXPECT_EQ(GetCapturedStderr(),
-            "Value out of range register 2071 value -2\n"
-            "Page 80 Address 17\n");
-  // Low 12 bits from the value, bit 15 (no field) from its sign; bits 12 to
-  // 14 belong to cic_sync.
+  EXPECT_EQ(pack([] { chan[0].ncic = -2; }), "Value out of range register 2071 value -2\nPage 80 Address 17\n");
   EXPECT_EQ(regs[2071] & 0x8fff, 0x8ffe);
   EXPECT_LT(regs[2071], 0);
   EXPECT_EQ(exit_status, 0);
 }
 
 TEST(BadAddress, ReportedAndNothingStored) {
-  pack_fresh();
+  pack();
   const std::vector<int> before(std::begin(regs), std::end(regs));
   CaptureStderr();
   setreg(3561, 0, 4, 5);
@@ -192,8 +154,7 @@ TEST(BadAddress, ReportedAndNothingStored) {
 }
 
 TEST(Packing, WalkVisitsEveryRecordAndResetsTheImage) {
-  init();
-  setregs();
+  pack();
   regs[10] = 77;
   chan[2].gain_lsb = 4096;
   setregs();

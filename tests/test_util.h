@@ -1,8 +1,11 @@
 // test_util.h — shared helpers for unit tests: a fresh program state and
 // reading back what the diagnostics wrote into an output file.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "diag.h"
 #include "driver.h"
@@ -39,9 +42,27 @@ inline int occurrences_of(const std::string& text, const std::string& part) {
   return n;
 }
 
+inline bool ends_with_text(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Whether `text` holds every one of `parts`; a failure lists the missing ones.
+testing::AssertionResult has_all(const std::string& text, const std::vector<std::string>& parts);
+
+// Whether `text` is all of `whole` (when not null) and holds every one of
+// `parts`.
+testing::AssertionResult text_matches(const std::string& text, const char* whole,
+                                      const std::vector<std::string>& parts);
+
 // What a pass wrote to standard error.
 std::string stderr_of(void (*pass)());
 
 // Declares both pairs' directions as the mode commands do and applies the
 // defaults (1 transmit, 2 receive).
 void declare_modes(int mode_ab, int mode_cd);
+
+// Whether the catalogue variables named in `expected` hold those values:
+// "name=value" items read channel `ch` of a per-channel variable,
+// "c:name=value" items channel c. A failure names each one that differs and
+// what it holds.
+testing::AssertionResult holds(int ch, const std::string& expected);
