@@ -3,10 +3,13 @@
 // their fixed order.
 #include "driver.h"
 
+#include <vector>
+
 #include "agenconf.h"
 #include "catalog.h"
 #include "cmdin.h"
 #include "config.h"
+#include "decode.h"
 #include "defaults.h"
 #include "gain.h"
 #include "pfir.h"
@@ -98,6 +101,9 @@ std::FILE* myopen(const std::string& firstname, const char* lastname) {
 }
 
 int run_program(int argc, char** argv) {
+  // Reading an image back compiles nothing and writes no file.
+  if (argc >= 2 && std::string(argv[1]) == kDecodeOption)
+    return decode_command(std::vector<std::string>(argv + 2, argv + argc));
   if (argc != 2) return usage();
   const std::string name = argv[1];
   init();

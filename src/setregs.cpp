@@ -65,28 +65,27 @@ void setreg(int ireg, int start, int bits, int value) {
   regs[ireg] = static_cast<int>(entry);
 }
 
-int set_reg(yyy_STRTAB* s) {
-  if (s->page == kPseudoPage) return 0;
+int field_register(const yyy_STRTAB* s, int c) {
   switch (s->regtype) {
     case 1:
-      if (!packable(s, kNumChannels)) return 0;
-      for (int j = 0; j < kNumChannels; ++j)
-        setreg(paged_index(s->page + kChannelPageStride * j, s->addr), s->start, s->bits,
-               *s->value[j]);
-      break;
+      return paged_index(s->page + kChannelPageStride * c, s->addr);
     case 2:
-      if (!packable(s, kNumChannels)) return 0;
-      for (int j = 0; j < kNumChannels; ++j)
-        setreg(paged_index(s->page + kChannelPageStride * (j / 2),
-                           s->addr + kPairedAddrOffset * (j % 2)),
-               s->start, s->bits, *s->value[j]);
-      break;
+      return paged_index(s->page + kChannelPageStride * (c / 2),
+                         s->addr + kPairedAddrOffset * (c % 2));
     default:
-      if (!packable(s, 1)) return 0;
-      setreg(s->addr <= kLastDirectAddr ? s->addr : paged_index(s->page, s->addr), s->start,
-             s->bits, *s->value[0]);
-      break;
+      return s->addr <= kLastDirectAddr ? s->addr : paged_index(s->page, s->addr);
   }
+}
+
+int field_channels(const yyy_STRTAB* s) {
+  return s->regtype == 1 || s->regtype == 2 ? kNumChannels : 1;
+}
+
+int set_reg(yyy_STRTAB* s) {
+  if (s->page == kPseudoPage) return 0;
+  const int nchannels = field_channels(s);
+  if (!packable(s, nchannels)) return 0;
+  for (int j = 0; j < nchannels; ++j) setreg(field_register(s, j), s->start, s->bits, *s->value[j]);
   return 0;
 }
 

@@ -25,6 +25,10 @@ RegLocation reg_location(int ireg);
 void reset_setregs();
 // Marks every register unwritten, then packs every variable.
 void setregs();
+// The register that holds channel c's field of a variable (c is 0 for a
+// chip-wide one), and the number of channels that have a field (4 or 1).
+int field_register(const yyy_STRTAB* s, int c);
+int field_channels(const yyy_STRTAB* s);
 // Packs one variable into the registers of its kind of storage; returns 0
 // so that the walk over the table goes on.
 int set_reg(yyy_STRTAB* s);

@@ -56,7 +56,7 @@ def copy_inputs(src, dst, skip=("expect", "expected")):
 
 
 def run(binary, scratch, script, timeout):
-    env = dict(os.environ, CMD7420=binary, LC_ALL="C")
+    env = dict(os.environ, CMD7420=binary, EXAMPLES=EXAMPLES, LC_ALL="C")
     try:
         p = subprocess.run(["sh", "-c", script], cwd=scratch, env=env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
