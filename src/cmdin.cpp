@@ -19,6 +19,7 @@
 #include "defaults.h"
 #include "diag.h"
 #include "driver.h"
+#include "numword.h"
 #include "records.h"
 
 int err = 0;
@@ -27,6 +28,8 @@ const char* const seps = " \t,=\r";
 namespace {
 
 const char* const kModule = "cmdin";
+// Line of the report about value words that are not whole numbers.
+constexpr int kLineNotWhole = 268;
 constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
 const char* const kContinueNonAscii =
@@ -190,10 +193,20 @@ void preprocess(const std::string& name, int depth) {
 
 // ---- Values ----
 
-enum class Parsed { kValue, kNotANumber, kOutOfRange };
+enum class Parsed { kValue, kNotANumber, kOutOfRange, kNotWhole };
+
+Parsed parse_decimal_fraction(const std::string& word, int* out) {
+  switch (whole_number(word.c_str(), out)) {
+    case WholeNumber::kWhole: return Parsed::kValue;
+    case WholeNumber::kNotWhole: return Parsed::kNotWhole;
+    default: return Parsed::kOutOfRange;
+  }
+}
 
 // A value word read as "0x%x" or "%d" would read it, without their
-// undefined behaviour beyond 32 bits.
+// undefined behaviour beyond 32 bits. A decimal fraction or exponent is no
+// longer cut off at the point or the 'e' ("%d" reads 10 from "10.5" and 1
+// from "1e3"): it must make a whole number.
 Parsed parse_int_word(const std::string& word, int* out) {
   errno = 0;
   char* end = nullptr;
@@ -208,6 +221,7 @@ Parsed parse_int_word(const std::string& word, int* out) {
     *out = static_cast<int>(negative ? 0u - bits : bits);
     return Parsed::kValue;
   }
+  if (has_fraction_or_exponent(word.c_str())) return parse_decimal_fraction(word, out);
   long long v = std::strtoll(word.c_str(), &end, 10);
   if (end == word.c_str()) return Parsed::kNotANumber;
   if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return Parsed::kOutOfRange;
@@ -251,6 +265,9 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
     myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, 266);
+  else if (p == Parsed::kNotWhole)
+    myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
+             kLineNotWhole);
   else
     myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, 267);
   err = 1;
