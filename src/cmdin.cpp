@@ -28,8 +28,9 @@ const char* const seps = " \t,=\r";
 namespace {
 
 const char* const kModule = "cmdin";
-// Line of the report about value words that are not whole numbers.
+// Lines of the reports about value words.
 constexpr int kLineNotWhole = 268;
+constexpr int kLineSecondNumber = 299;
 constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
 const char* const kContinueNonAscii =
@@ -274,7 +275,8 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   return true;
 }
 
-void assign(yyy_STRTAB* s, const std::string* word) {
+// `next` is the word after the value word, null when there is none.
+void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
     myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, 252);
   std::string value = "0";
@@ -315,6 +317,12 @@ void assign(yyy_STRTAB* s, const std::string* word) {
     mywarningC("To fix, put variable under channel declaration.");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
+  // A decimal comma (freq 21,4) splits a value into two words; a comment
+  // after the value is left alone unless it starts like a number.
+  if (next && begins_with_number(next->c_str()))
+    mywarningfun(strfmt("Value of %s is followed by a second number, ignored: %s", s->ptr.c_str(),
+                        next->c_str()),
+                 kModule, kLineSecondNumber);
 }
 
 // ---- Commands ----
@@ -380,7 +388,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
   const std::string* arg1 = words.size() > 1 ? &words[1] : nullptr;
   const std::string* arg2 = words.size() > 2 ? &words[2] : nullptr;
   if (yyy_STRTAB* s = yyysearchstr(w.c_str())) {
-    assign(s, arg1);
+    assign(s, arg1, arg2);
     return LineResult::kGoOn;
   }
   switch (w[0]) {

@@ -264,6 +264,18 @@ TEST_F(Cmdin, FirstPassResultsReportsAndValues) {
        "Error: Value of cic_dec is not a whole number: 10.5\nError: Value of fir_dec is not a whole number: -.5\n"
        "Error: Value of fir_dec is not a whole number: 1e-1\nError: Value of fir_dec is out of range: 1e10\n",
        0, "cic_dec=8 fir_dec=2", 1},
+      // The warning comes last on its line, and only for a value stored.
+      {"a second number after the value",
+       kModes + "tinf_bits 2 3\ncic_rcv 1,5\nchannel 1\nfreq 21,4\ngain 2 -1\nfir_dec 4 .5\ncic_dec 8 eight\n"
+                "fck 100 MHz\ncoef_ofsc 16 2\npins x 4\nbits 1.5 2\n", 1,
+       channel_warning("tinf_bits") + "Warning: Value of tinf_bits is followed by a second number, ignored: 3\n" +
+           expert_warning("cic_rcv") + "Warning: Value of cic_rcv is followed by a second number, ignored: 5\n" +
+           "Warning: Value of freq is followed by a second number, ignored: 4\n"
+           "Warning: Value of gain is followed by a second number, ignored: -1\n"
+           "Warning: Value of fir_dec is followed by a second number, ignored: .5\n" + kWidthError +
+           "Warning: Value of coef_ofsc is followed by a second number, ignored: 2\n"
+           "Error: Value of pins is not a number: x\nError: Value of bits is not a whole number: 1.5\n",
+       0, "tinf_bits=2 cic_rcv=1 1:freq=21 1:gain=2 1:fir_dec=4 1:cic_dec=8 1:coef_ofsc=16 1:pins=-1 1:bits=-1", -1},
       {"missing value", kModes + "channel 3\ngain\n", 1,
        "Error: gain Usage: Gain through final gain block\n\n", 3, "gain=0", -1},
       // tinf_bits: NotUsed in receive, Expert in transmit. cic_rcv: Expert in receive.
