@@ -10,15 +10,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cmdin.h"
 #include "diag.h"
+#include "numword.h"
 #include "records.h"
 
 namespace {
 
 const char* const kModule = "cmdin";
 constexpr size_t kCoefPiece = 99;  // coefficient files are read in pieces of this size
+// Lines of the errors about coefficient lines.
+constexpr int kLineOutOfRange = 62;
+constexpr int kLineNotAnInteger = 63;
+constexpr int kLineSeveral = 64;
+constexpr int kLineTypographicMinus = 65;
 
 // Magnitude of a 32-bit value, wrapped back to 32 bits the way the chip's
 // C arithmetic would (only -2^31 wraps).
@@ -27,19 +34,48 @@ int wrapped_magnitude(int64_t v) {
   return static_cast<int>(m);
 }
 
-enum class CoefLine { kNone, kValue, kOutOfRange };
+// The typographic minus sign (U+2212) and the en dash (U+2013) in UTF-8,
+// which text copied from a document puts where a '-' belongs.
+const char* const kTypographicMinuses[] = {"\xE2\x88\x92", "\xE2\x80\x93"};
+// A UTF-8 byte-order mark, which some tools write at the start of a file.
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
-// The integer a coefficient-file line begins with, read as "%d" would.
+// True when the line's first non-blank characters are a typographic minus
+// with a digit right after it: a negative coefficient that "%d" would not
+// see, so the line would silently be skipped.
+bool typographic_minus_first(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  for (const char* minus : kTypographicMinuses) {
+    size_t n = std::strlen(minus);
+    if (std::strncmp(text, minus, n) == 0 && text[n] >= '0' && text[n] <= '9') return true;
+  }
+  return false;
+}
+
+// True when blanks, tabs or a comma lead from `text` to another number.
+bool another_number_follows(const char* text) {
+  size_t gap = std::strspn(text, " \t,");
+  return gap > 0 && begins_with_number(text + gap);
+}
+
+}  // namespace
+
 CoefLine parse_coefficient(const std::string& text, int* value) {
   const char* start = text.c_str();
+  if (typographic_minus_first(start)) return CoefLine::kTypographicMinus;
   char* end = nullptr;
   errno = 0;
   long long v = std::strtoll(start, &end, 10);
   if (end == start) return CoefLine::kNone;
+  // "%d" would read 0 from "0.5" and 1 from "1e4", and one tap from "1, 2, 3".
+  if (fraction_or_exponent_follows(end)) return CoefLine::kNotAnInteger;
+  if (another_number_follows(end)) return CoefLine::kSeveral;
   if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return CoefLine::kOutOfRange;
   *value = static_cast<int>(v);
   return CoefLine::kValue;
 }
+
+namespace {
 
 // True when the rest of the file, after white space (line ends included),
 // begins with an integer.
@@ -55,9 +91,30 @@ void skip_rest_of_line(std::FILE* f) {
   while (c != EOF && c != '\n') c = std::getc(f);
 }
 
+// The line without its end, a DOS line end's carriage return included.
 std::string without_line_end(std::string text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
   return text;
+}
+
+// Reads the next piece of a coefficient line. The first piece of the file
+// loses a byte-order mark and is read on by the mark's length, so that the
+// file reads as it would without the mark.
+bool read_coefficient_piece(std::FILE* f, bool first, std::string& piece) {
+  if (!read_piece(f, kCoefPiece, piece)) return false;
+  if (!first || piece.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0) return true;
+  piece.erase(0, kByteOrderMark.size());
+  std::string more;
+  if ((piece.empty() || piece.back() != '\n') && read_piece(f, kByteOrderMark.size(), more))
+    piece += more;
+  return !piece.empty();
+}
+
+// Reports a refused coefficient line and fails the interpreter pass.
+void refuse_line(const char* format, int line, const std::string& file, const std::string& piece) {
+  myerrfun(strfmt(format, file.c_str(), without_line_end(piece).c_str()), kModule, line);
+  err = 1;
 }
 
 }  // namespace
@@ -102,7 +159,8 @@ void readcoef(int ch, const std::string& c) {
   int n = 0;
   std::string piece;
   bool at_line_start = true;
-  while (n < kMaxCoefs && read_piece(f.get(), kCoefPiece, piece)) {
+  for (bool first = true; n < kMaxCoefs && read_coefficient_piece(f.get(), first, piece);
+       first = false) {
     // The rest of a line longer than a piece is no line of its own: a number
     // in the middle of a long comment is no coefficient.
     bool continues_line = !at_line_start;
@@ -116,10 +174,17 @@ void readcoef(int ch, const std::string& c) {
         chn.coefs[n++] = value;
         break;
       case CoefLine::kOutOfRange:
-        myerrfun(strfmt("Coefficient out of range in file %s: %s", c.c_str(),
-                        without_line_end(piece).c_str()),
-                 kModule, 62);
-        err = 1;
+        refuse_line("Coefficient out of range in file %s: %s", kLineOutOfRange, c, piece);
+        break;
+      case CoefLine::kNotAnInteger:
+        refuse_line("Coefficient is not an integer in file %s: %s", kLineNotAnInteger, c, piece);
+        break;
+      case CoefLine::kSeveral:
+        refuse_line("More than one coefficient on a line in file %s: %s", kLineSeveral, c, piece);
+        break;
+      case CoefLine::kTypographicMinus:
+        refuse_line("Coefficient with a typographic minus sign in file %s: %s",
+                     kLineTypographicMinus, c, piece);
         break;
       case CoefLine::kNone:
         break;

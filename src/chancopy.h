@@ -12,6 +12,19 @@ void readcoef(int ch, const std::string& c);
 // `ch_new`, unless the two pairs differ in direction.
 void copy_channel(int ch_new, int ch_old);
 
+// What one line of a coefficient file holds.
+enum class CoefLine {
+  kNone,              // no number: a comment or blank line, skipped
+  kValue,             // one integer, perhaps with text that is no number after it
+  kOutOfRange,        // an integer beyond the int range
+  kNotAnInteger,      // an integer with a fraction or exponent: 0.5, 1e4, 12.
+  kSeveral,           // more numbers after blanks, tabs or a comma: 100, 200
+  kTypographicMinus,  // a typographic minus or en dash before the digits
+};
+// Reads a line (its piece, cut at "^M") as the coefficient reader does; the
+// integer of kValue goes to *value.
+CoefLine parse_coefficient(const std::string& text, int* value);
+
 // Coefficient statistics, exposed for their own tests.
 int coefficient_symmetry(const int* coefs, int n);
 int largest_tap(const int* coefs, int n);

@@ -19,6 +19,7 @@
 #include "defaults.h"
 #include "diag.h"
 #include "driver.h"
+#include "numword.h"
 #include "records.h"
 
 int err = 0;
@@ -27,6 +28,9 @@ const char* const seps = " \t,=\r";
 namespace {
 
 const char* const kModule = "cmdin";
+// Lines of the reports about value words.
+constexpr int kLineNotWhole = 268;
+constexpr int kLineSecondNumber = 299;
 constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
 const char* const kContinueNonAscii =
@@ -190,10 +194,20 @@ void preprocess(const std::string& name, int depth) {
 
 // ---- Values ----
 
-enum class Parsed { kValue, kNotANumber, kOutOfRange };
+enum class Parsed { kValue, kNotANumber, kOutOfRange, kNotWhole };
+
+Parsed parse_decimal_fraction(const std::string& word, int* out) {
+  switch (whole_number(word.c_str(), out)) {
+    case WholeNumber::kWhole: return Parsed::kValue;
+    case WholeNumber::kNotWhole: return Parsed::kNotWhole;
+    default: return Parsed::kOutOfRange;
+  }
+}
 
 // A value word read as "0x%x" or "%d" would read it, without their
-// undefined behaviour beyond 32 bits.
+// undefined behaviour beyond 32 bits. A decimal fraction or exponent is no
+// longer cut off at the point or the 'e' ("%d" reads 10 from "10.5" and 1
+// from "1e3"): it must make a whole number.
 Parsed parse_int_word(const std::string& word, int* out) {
   errno = 0;
   char* end = nullptr;
@@ -208,6 +222,7 @@ Parsed parse_int_word(const std::string& word, int* out) {
     *out = static_cast<int>(negative ? 0u - bits : bits);
     return Parsed::kValue;
   }
+  if (has_fraction_or_exponent(word.c_str())) return parse_decimal_fraction(word, out);
   long long v = std::strtoll(word.c_str(), &end, 10);
   if (end == word.c_str()) return Parsed::kNotANumber;
   if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return Parsed::kOutOfRange;
@@ -251,13 +266,17 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
     myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, 266);
+  else if (p == Parsed::kNotWhole)
+    myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
+             kLineNotWhole);
   else
     myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, 267);
   err = 1;
   return true;
 }
 
-void assign(yyy_STRTAB* s, const std::string* word) {
+// `next` is the word after the value word, null when there is none.
+void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
     myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, 252);
   std::string value = "0";
@@ -298,6 +317,12 @@ void assign(yyy_STRTAB* s, const std::string* word) {
     mywarningC("To fix, put variable under channel declaration.");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
+  // A decimal comma (freq 21,4) splits a value into two words; a comment
+  // after the value is left alone unless it starts like a number.
+  if (next && begins_with_number(next->c_str()))
+    mywarningfun(strfmt("Value of %s is followed by a second number, ignored: %s", s->ptr.c_str(),
+                        next->c_str()),
+                 kModule, kLineSecondNumber);
 }
 
 // ---- Commands ----
@@ -363,7 +388,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
   const std::string* arg1 = words.size() > 1 ? &words[1] : nullptr;
   const std::string* arg2 = words.size() > 2 ? &words[2] : nullptr;
   if (yyy_STRTAB* s = yyysearchstr(w.c_str())) {
-    assign(s, arg1);
+    assign(s, arg1, arg2);
     return LineResult::kGoOn;
   }
   switch (w[0]) {

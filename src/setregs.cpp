@@ -1,12 +1,13 @@
 // setregs.cpp — packing of every variable into the paged register image.
 // Every catalogue variable that has a register is packed, set or not, so
 // that every register holding a variable is written out; an unset value
-// packs as 0.
+// packs as 0. A value that does not fit its field is reported.
 #include "setregs.h"
 
 #include <cstdint>
 #include <cstdio>
 
+#include "diag.h"
 #include "records.h"
 
 int regs[kNumRegs];
@@ -18,6 +19,16 @@ namespace {
 constexpr int kChannelPageStride = 32;
 constexpr int kPairedAddrOffset = 8;
 constexpr int kLastDirectAddr = 15;
+
+const char* const kModule = "setregs";
+constexpr int kLineFieldOverflow = 43;  // the error about a field that does not fit
+constexpr int kChipWide = -1;           // the "channel" of a chip-wide field
+
+// What becomes of the bits of a value that do not fit its field.
+enum class Overflow {
+  kSpill,  // they land in the neighbouring bits of the register
+  kMask,   // they are dropped
+};
 
 // The field mask of a width, without shifting past the word.
 uint32_t field_mask(int bits) {
@@ -34,6 +45,52 @@ bool packable(const yyy_STRTAB* s, int nchannels) {
   return true;
 }
 
+// Packs `value` into the `bits`-wide field at bit `start` of register
+// `ireg`; true when the value did not fit (reported on standard error).
+bool pack_field(int ireg, int start, int bits, int value, Overflow overflow) {
+  if (ireg < 0 || ireg >= kNumRegs) {
+    // Nothing is stored: the image has no room for such an index.
+    std::fprintf(stderr, "Bad address %d\n", ireg);
+    return false;
+  }
+  if (regs[ireg] == kRegUnwritten) regs[ireg] = 0;
+  const int x = value == -1 ? 0 : value;
+  const uint32_t mask = field_mask(bits);
+  const bool overflows = x < 0 || static_cast<uint32_t>(x) > mask;
+  if (overflows) {
+    RegLocation loc = reg_location(ireg);
+    std::fprintf(stderr, "Value out of range register %d value %d\n", ireg, x);
+    std::fprintf(stderr, "Page %x Address %x\n", static_cast<unsigned>(loc.page),
+                 static_cast<unsigned>(loc.addr));
+  }
+  uint32_t bits_in = static_cast<uint32_t>(x);
+  if (overflow == Overflow::kMask) bits_in &= mask;
+  uint32_t entry = static_cast<uint32_t>(regs[ireg]);
+  entry = (entry & ~shifted(mask, start)) | shifted(bits_in, start);
+  regs[ireg] = static_cast<int>(entry);
+  return overflows;
+}
+
+// Packs channel `ch`'s value of `s` (kChipWide: its only value) into
+// register `ireg`. A chip-wide field or one of a live channel that does not
+// fit is masked to its width, so that its neighbours keep their values, and
+// reported as an error. A powered-down channel's fields spill unmasked as
+// they always have: its unset counts (a CIC count of -2) routinely do not
+// fit, and its register bytes must stay as they are.
+void pack_variable(const yyy_STRTAB* s, int ireg, int ch, int value) {
+  const bool live = ch == kChipWide || chan[ch].powerdown == 0;
+  if (!pack_field(ireg, s->start, s->bits, value, live ? Overflow::kMask : Overflow::kSpill) ||
+      !live)
+    return;
+  if (ch == kChipWide)
+    myerrfun(strfmt("Value of %s does not fit in its %d bits: %d", s->ptr.c_str(), s->bits, value),
+             kModule, kLineFieldOverflow);
+  else
+    myerrfun(strfmt("Value of %s of channel %c does not fit in its %d bits: %d", s->ptr.c_str(),
+                    'A' + ch, s->bits, value),
+             kModule, kLineFieldOverflow);
+}
+
 }  // namespace
 
 RegLocation reg_location(int ireg) {
@@ -43,26 +100,7 @@ RegLocation reg_location(int ireg) {
 }
 
 void setreg(int ireg, int start, int bits, int value) {
-  if (ireg < 0 || ireg >= kNumRegs) {
-    // Nothing is stored: the image has no room for such an index.
-    std::fprintf(stderr, "Bad address %d\n", ireg);
-    return;
-  }
-  if (regs[ireg] == kRegUnwritten) regs[ireg] = 0;
-  const int x = value == -1 ? 0 : value;
-  const uint32_t mask = field_mask(bits);
-  if (x < 0 || static_cast<uint32_t>(x) > mask) {
-    RegLocation loc = reg_location(ireg);
-    std::fprintf(stderr, "Value out of range register %d value %d\n", ireg, x);
-    std::fprintf(stderr, "Page %x Address %x\n", static_cast<unsigned>(loc.page),
-                 static_cast<unsigned>(loc.addr));
-  }
-  // The value is deliberately not masked: the high bits of an out-of-range
-  // value land in the neighbouring fields, and images are compared bit for
-  // bit with that behaviour.
-  uint32_t entry = static_cast<uint32_t>(regs[ireg]);
-  entry = (entry & ~shifted(mask, start)) | shifted(static_cast<uint32_t>(x), start);
-  regs[ireg] = static_cast<int>(entry);
+  pack_field(ireg, start, bits, value, Overflow::kSpill);
 }
 
 int field_register(const yyy_STRTAB* s, int c) {
@@ -85,7 +123,8 @@ int set_reg(yyy_STRTAB* s) {
   if (s->page == kPseudoPage) return 0;
   const int nchannels = field_channels(s);
   if (!packable(s, nchannels)) return 0;
-  for (int j = 0; j < nchannels; ++j) setreg(field_register(s, j), s->start, s->bits, *s->value[j]);
+  for (int j = 0; j < nchannels; ++j)
+    pack_variable(s, field_register(s, j), nchannels == 1 ? kChipWide : j, *s->value[j]);
   return 0;
 }
 

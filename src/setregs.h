@@ -30,7 +30,11 @@ void setregs();
 int field_register(const yyy_STRTAB* s, int c);
 int field_channels(const yyy_STRTAB* s);
 // Packs one variable into the registers of its kind of storage; returns 0
-// so that the walk over the table goes on.
+// so that the walk over the table goes on. A chip-wide value, or one of a
+// channel that is not powered down, that does not fit its field is packed
+// masked to the field and reported as an error.
 int set_reg(yyy_STRTAB* s);
-// Packs `value` into the `bits`-wide field at bit `start` of register `ireg`.
+// Packs `value` into the `bits`-wide field at bit `start` of register `ireg`;
+// a value that does not fit is reported on standard error and packed
+// unmasked, its high bits landing in the neighbouring bits.
 void setreg(int ireg, int start, int bits, int value);

@@ -108,6 +108,63 @@ TEST_F(Coefs, StatisticsAndReportsOfEachFile) {
   }
 }
 
+// One line each: the integer it begins with, and the lines refused because
+// "%d" would misread them.
+TEST(CoefficientLines, WhatEachLineHolds) {
+  const struct {
+    const char* line;
+    CoefLine kind;
+    int value;  // for kValue
+  } cases[] = {
+      {"123\n", CoefLine::kValue, 123},          {"  -7 ; tap 0\n", CoefLine::kValue, -7},
+      {"+5 // centre", CoefLine::kValue, 5},     {"12abc", CoefLine::kValue, 12},
+      {"4\r\n", CoefLine::kValue, 4},            {"8 - 5", CoefLine::kValue, 8},
+      {"9e", CoefLine::kValue, 9},               {"6, tap", CoefLine::kValue, 6},
+      {"3 \xE2\x88\x92" "5", CoefLine::kValue, 3},  // a typographic minus after the tap is text
+      {"; 5\n", CoefLine::kNone, 0},             {"\n", CoefLine::kNone, 0},
+      {".5", CoefLine::kNone, 0},                {"\xE2\x88\x92 5", CoefLine::kNone, 0},
+      {"0.5\n", CoefLine::kNotAnInteger, 0},     {"-3.25", CoefLine::kNotAnInteger, 0},
+      {"12.", CoefLine::kNotAnInteger, 0},       {"1e4", CoefLine::kNotAnInteger, 0},
+      {"2E-1", CoefLine::kNotAnInteger, 0},      {"99999999999.5", CoefLine::kNotAnInteger, 0},
+      {"100, 200", CoefLine::kSeveral, 0},       {"1 2 3", CoefLine::kSeveral, 0},
+      {"5\t-6", CoefLine::kSeveral, 0},          {"7,.5", CoefLine::kSeveral, 0},
+      {"\xE2\x88\x92" "5", CoefLine::kTypographicMinus, 0},
+      {" \t\xE2\x80\x93" "12", CoefLine::kTypographicMinus, 0},
+      {"99999999999", CoefLine::kOutOfRange, 0},
+  };
+  for (const auto& k : cases) {
+    int v = -99;
+    EXPECT_EQ(parse_coefficient(k.line, &v), k.kind) << k.line;
+    EXPECT_EQ(v, k.kind == CoefLine::kValue ? k.value : -99) << k.line;
+  }
+}
+
+// A byte-order mark counts only at the very start of the file, and the
+// first line stays a whole line (the mark is not part of its 99 characters);
+// refused lines are reported without their DOS line end and fail the pass.
+TEST_F(Coefs, ByteOrderMarkAndRefusedLines) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    std::string text;
+    std::vector<int> taps;
+    std::string log;
+  } cases[] = {
+      {bom + "5\n6\n", {5, 6}, ""},
+      {bom, {}, ""},
+      {bom + std::string(98, ' ') + "7\n8\n", {7, 8}, ""},  // 7 is the 99th character
+      {bom + std::string(99, ' ') + "7\n8\n", {8}, ""},     // the 100th: in the rest of the line
+      {"5\n" + bom + "6\n", {5}, ""},
+      {"1\n0.5\r\n2\n", {1, 2}, "Error: Coefficient is not an integer in file taps: 0.5\n"},
+  };
+  for (const auto& k : cases) {
+    init();
+    read(k.text);
+    EXPECT_EQ(std::vector<int>(chan[0].coefs, chan[0].coefs + chan[0].ncoefs), k.taps) << k.text;
+    EXPECT_EQ(log, k.log) << k.text;
+    EXPECT_EQ(err, k.log.empty() ? 0 : 1) << k.text;
+  }
+}
+
 TEST_F(Coefs, ASecondFileClearsWhatTheFirstLeft) {
   read("1\n2\n3\n4\n");
   read("9\n");

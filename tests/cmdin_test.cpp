@@ -254,6 +254,28 @@ TEST_F(Cmdin, FirstPassResultsReportsAndValues) {
        "fir_dec 2\n", 1,
        "Error: Value of fir_dec is out of range: 2147483648\nError: Value of fir_dec is out of range: "
        "0x100000000\nError: Value of fir_dec is out of range: -2147483649\n", 0, "fir_dec=2", -1},
+      // A decimal fraction or exponent must make a whole number; a hex word
+      // and a number that letters follow read as before.
+      {"whole numbers", kModes + "channel 0\nfir_dec 16.0\ncic_dec 1e1\ncoef_ofsc 1.\nchannel 1\nfir_dec 1e\n"
+                "cic_dec 0x1e\nchannel 2\nfir_dec 1.5e1\ncoef_ofsc 8MHz\nchannel 3\nfir_dec -.0\n", 0, "", 0,
+       "fir_dec=16 cic_dec=10 coef_ofsc=1 1:fir_dec=1 1:cic_dec=30 2:fir_dec=15 2:coef_ofsc=8 3:fir_dec=0", -1},
+      {"not a whole number, nothing stored",
+       kModes + "channel 0\ncic_dec 8\ncic_dec 10.5\nfir_dec 2\nfir_dec -.5\nfir_dec 1e-1\nfir_dec 1e10\n", 1,
+       "Error: Value of cic_dec is not a whole number: 10.5\nError: Value of fir_dec is not a whole number: -.5\n"
+       "Error: Value of fir_dec is not a whole number: 1e-1\nError: Value of fir_dec is out of range: 1e10\n",
+       0, "cic_dec=8 fir_dec=2", 1},
+      // The warning comes last on its line, and only for a value stored.
+      {"a second number after the value",
+       kModes + "tinf_bits 2 3\ncic_rcv 1,5\nchannel 1\nfreq 21,4\ngain 2 -1\nfir_dec 4 .5\ncic_dec 8 eight\n"
+                "fck 100 MHz\ncoef_ofsc 16 2\npins x 4\nbits 1.5 2\n", 1,
+       channel_warning("tinf_bits") + "Warning: Value of tinf_bits is followed by a second number, ignored: 3\n" +
+           expert_warning("cic_rcv") + "Warning: Value of cic_rcv is followed by a second number, ignored: 5\n" +
+           "Warning: Value of freq is followed by a second number, ignored: 4\n"
+           "Warning: Value of gain is followed by a second number, ignored: -1\n"
+           "Warning: Value of fir_dec is followed by a second number, ignored: .5\n" + kWidthError +
+           "Warning: Value of coef_ofsc is followed by a second number, ignored: 2\n"
+           "Error: Value of pins is not a number: x\nError: Value of bits is not a whole number: 1.5\n",
+       0, "tinf_bits=2 cic_rcv=1 1:freq=21 1:gain=2 1:fir_dec=4 1:cic_dec=8 1:coef_ofsc=16 1:pins=-1 1:bits=-1", -1},
       {"missing value", kModes + "channel 3\ngain\n", 1,
        "Error: gain Usage: Gain through final gain block\n\n", 3, "gain=0", -1},
       // tinf_bits: NotUsed in receive, Expert in transmit. cic_rcv: Expert in receive.
@@ -272,8 +294,8 @@ TEST_F(Cmdin, FirstPassResultsReportsAndValues) {
        "3:freq=1 freq=2", -1},
       // The range message goes to standard error only; the channel stays.
       {"bad channel numbers",
-       kModes + "channel 2\nchannel 4\nfreq 1\nchannel -1\nchannel\nchannel x\nfreq 2\n", 1,
-       kChannelRange + kChannelRange + kChannelRange + kChannelRange, 2, "freq=2", 0},
+       kModes + "channel 2\nchannel 4\nfreq 1\nchannel -1\nchannel\nchannel x\nchannel 1.5\nfreq 2\n", 1,
+       kChannelRange + kChannelRange + kChannelRange + kChannelRange + kChannelRange, 2, "freq=2", 0},
       {"copy_channel from out of range", kModes + "channel 0\nfreq 5\nchannel 1\nfreq 6\ncopy_channel 7\n", 1,
        "copy_channel must be between 0 and 3\n", 1, "freq=6", -1},
       {"copy_channel into the current channel", kModes + "channel 0\nfreq 5\nchannel 3\ncopy_channel 0\n",

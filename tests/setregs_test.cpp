@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "driver.h"
@@ -117,25 +118,55 @@ TEST(Packing, LaterFieldReplacesOnlyItsOwnBits) {
   }
 }
 
-// pwr_meter_trig: 3 bits at bit 10 of page 19 address 28; bits 13 to 15
-// belong to no field.
-TEST(OutOfRange, ValueIsReportedAndSpillsIntoTheNextBits) {
-  EXPECT_EQ(pack([] { chan[0].pwr_meter_trig = 8; }),
-            "Value out of range register 332 value 8\nPage 13 Address 1c\n");
-  EXPECT_EQ(regs[332], 1 << 13);
-  EXPECT_EQ(exit_status, 0);
+// A value that does not fit its field: the two standard-error lines always;
+// for a chip-wide field or a live channel's, the value masked to the field
+// and an error; for a powered-down channel's (unset, -1, counts as powered
+// down), the value packed unmasked. pwr_meter_trig: 3 bits at bit 10 of
+// page 19 address 28, bits 13 to 15 belong to no field. ncic: the low 12
+// bits of page 128 address 23 (+8 for B and D, page 160 for C and D), with
+// cic_sync in bits 12 to 14.
+TEST(OutOfRange, MaskedAndReportedUnlessTheChannelIsPoweredDown) {
+  const struct {
+    const char* what;
+    void (*fill)();
+    int ireg, reg;
+    std::string log;
+  } cases[] = {
+      {"powered down: spills into the next bits", [] { chan[0].powerdown = 1, chan[0].pwr_meter_trig = 8; },
+       332, 1 << 13, "Value out of range register 332 value 8\nPage 13 Address 1c\n"},
+      {"live: masked", [] { chan[0].powerdown = 0, chan[0].pwr_meter_trig = 8; }, 332, 0,
+       "Value out of range register 332 value 8\nPage 13 Address 1c\n"
+       "Error: Value of pwr_meter_trig of channel A does not fit in its 3 bits: 8\n"},
+      // -2 fills bit 15 (no field) and cic_sync's bits.
+      {"powered-down count of an unset CIC", [] { chan[0].powerdown = 1, chan[0].ncic = -2, chan[0].cic_sync = 2; },
+       2071, static_cast<int>(0xfffffffe), "Value out of range register 2071 value -2\nPage 80 Address 17\n"},
+      {"live paired channel: cic_sync kept", [] { chan[3].powerdown = 0, chan[3].ncic = -2, chan[3].cic_sync = 2; },
+       2591, 0x2ffe,
+       "Value out of range register 2591 value -2\nPage a0 Address 1f\n"
+       "Error: Value of ncic of channel D does not fit in its 12 bits: -2\n"},
+      {"live paired channel: the value before masking", [] { chan[1].powerdown = 0, chan[1].ncic = 0x1005; },
+       2079, 5,
+       "Value out of range register 2079 value 4101\nPage 80 Address 1f\n"
+       "Error: Value of ncic of channel B does not fit in its 12 bits: 4101\n"},
+      // Chip-wide fields are live whatever channel A's power-down.
+      {"chip-wide: sum_selQ kept", [] { chan[0].powerdown = 1, g.sum_selI = 0x1ff, g.sum_selQ = 0x34; }, 2080, 0x34ff,
+       "Value out of range register 2080 value 511\nPage 81 Address 10\n"
+       "Error: Value of sum_selI does not fit in its 8 bits: 511\n"},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(pack(k.fill), k.log) << k.what;
+    EXPECT_EQ(regs[k.ireg], k.reg) << k.what;
+    EXPECT_EQ(exit_status, k.log.find("Error") == std::string::npos ? 0 : 1) << k.what;
+  }
+}
+
+// setreg itself packs unmasked.
+TEST(OutOfRange, SetregSpillsIntoTheNextBits) {
+  pack();
   CaptureStderr();
   setreg(1, 0, 3, 8);
   EXPECT_EQ(GetCapturedStderr(), "Value out of range register 1 value 8\nPage ffffffff Address 1\n");
   EXPECT_EQ(regs[1], 8);
-}
-
-// The low 12 bits come from the value, bit 15 (no field) from its sign;
-// bits 12 to 14 belong to cic_sync.
-TEST(OutOfRange, NegativeCountOfAnUnsetCicIsPackedUnmasked) {
-  EXPECT_EQ(pack([] { chan[0].ncic = -2; }), "Value out of range register 2071 value -2\nPage 80 Address 17\n");
-  EXPECT_EQ(regs[2071] & 0x8fff, 0x8ffe);
-  EXPECT_LT(regs[2071], 0);
   EXPECT_EQ(exit_status, 0);
 }
 
