@@ -1,0 +1,295 @@
+// response.cpp — the filter-chain model behind `print response`: the CIC as
+// a sinc^N, the PFIR as the transform of its taps, both in the channel's own
+// rates, evaluated on one grid for all live channels, and the band edge,
+// droop and alias or image figures of each chain.
+#include "response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include "diag.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMinGridSteps = 4096;
+constexpr int kStepsPerCicLobe = 8;
+constexpr long long kMaxGridSteps = 1 << 20;
+// The CIC counter holds 12 bits, doubled in double rate: a larger rate
+// change comes only from a configuration already reported as wrong.
+constexpr int kMaxCicFactor = 2 * 4096;
+// The alias search samples each PFIR sidelobe this many times, and no more
+// than this many points up to half the fast rate.
+constexpr int kSamplesPerSidelobe = 16;
+constexpr long long kMaxAliasLattice = 1 << 21;
+constexpr int kBisections = 100;
+
+double to_db(double gain) { return 20.0 * std::log10(gain); }
+double floored(double db) { return std::isnan(db) ? kResponseFloorDb : std::max(db, kResponseFloorDb); }
+
+// |sum of h[n] e^(-j 2 pi nu n)|, by Horner's rule on the unit circle.
+double pfir_magnitude(const std::vector<double>& h, double nu) {
+  double zr = std::cos(2 * kPi * nu), zi = -std::sin(2 * kPi * nu);
+  double ar = 0, ai = 0;
+  for (size_t n = h.size(); n-- > 0;) {
+    double r = ar * zr - ai * zi + h[n];
+    ai = ar * zi + ai * zr;
+    ar = r;
+  }
+  return std::hypot(ar, ai);
+}
+
+double tap_sum(const std::vector<double>& h) {
+  double s = 0;
+  for (double t : h) s += t;
+  return s;
+}
+
+// The PFIR's gain at 0 Hz; for a filter that blocks 0 Hz, the sum of the
+// tap magnitudes (the most it can gain anywhere) instead.
+double pfir_reference(const std::vector<double>& h) {
+  double dc = std::fabs(tap_sum(h));
+  if (dc > 0) return dc;
+  double s = 0;
+  for (double t : h) s += std::fabs(t);
+  return s;
+}
+
+// A frequency in PFIR cycles folded into 0..1/2, where the response of real
+// taps repeats.
+double folded_cycles(double nu) {
+  nu -= std::floor(nu);
+  return nu > 0.5 ? 1.0 - nu : nu;
+}
+
+// The PFIR in dB at frequencies that recur (a grid spans many periods of
+// the PFIR response): each folded frequency, rounded to 2^-32 cycles, is
+// computed once.
+class PfirCurve {
+ public:
+  explicit PfirCurve(const FilterChain& c) : c_(c), ref_(pfir_reference(c.taps)) {}
+  double db_at(double f) {
+    double key = std::nearbyint(folded_cycles(f / c_.pfir_rate()) * kKeyScale);
+    auto hit = memo_.find(static_cast<long long>(key));
+    if (hit != memo_.end()) return hit->second;
+    double db = to_db(pfir_magnitude(c_.taps, key / kKeyScale) / ref_);
+    memo_.emplace(static_cast<long long>(key), db);
+    return db;
+  }
+
+ private:
+  static constexpr double kKeyScale = 4294967296.0;
+  const FilterChain& c_;
+  double ref_;
+  std::unordered_map<long long, double> memo_;
+};
+
+long long next_power_of_two(long long n) {
+  long long p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
+// The first frequency in (a, b] where the chain falls to the band-edge
+// level, given that it is above it at a and at or below it at b.
+double bisect_band_edge(const FilterChain& c, double a, double b) {
+  for (int k = 0; k < kBisections && b - a > 1e-13 * b; ++k) {
+    double m = 0.5 * (a + b);
+    if (chain_db(c, m) <= kBandEdgeDb)
+      b = m;
+    else
+      a = m;
+  }
+  return 0.5 * (a + b);
+}
+
+void find_band_edge(const FilterChain& c, const std::vector<double>& grid,
+                    const std::vector<double>& combined, ChainFigures* fig) {
+  double half_slow = c.slow_rate() / 2;
+  double below = 0;  // the highest frequency known to be above the edge level
+  for (size_t i = 1; i < combined.size() && grid[i] < half_slow; ++i) {
+    if (combined[i] <= kBandEdgeDb) {
+      fig->band_edge = bisect_band_edge(c, below, grid[i]);
+      fig->edge_found = true;
+      return;
+    }
+    below = grid[i];
+  }
+  fig->edge_found = chain_db(c, half_slow) <= kBandEdgeDb;
+  fig->band_edge = fig->edge_found ? bisect_band_edge(c, below, half_slow) : half_slow;
+}
+
+// Receive: every frequency f with |f - k * slow| <= edge for some k >= 1
+// folds onto the output band at the last decimation. Transmit: the same
+// bands hold the images of the input band.
+std::vector<FrequencyBand> alias_bands(const FilterChain& c, double edge) {
+  std::vector<FrequencyBand> bands;
+  double half_fast = c.fast_rate / 2;
+  double slow = c.slow_rate();
+  for (long long k = 1; k * slow - edge < half_fast; ++k) {
+    double lo = std::max(0.0, k * slow - edge);
+    double hi = std::min(half_fast, k * slow + edge);
+    if (hi > lo) bands.push_back({lo, hi});
+  }
+  return bands;
+}
+
+// The highest gain of the chain in the bands: at each band's ends and on a
+// lattice fine enough to catch every PFIR sidelobe (a power of two per PFIR
+// period, so that its PFIR values repeat and are shared with the grid's).
+double worst_in_bands(const FilterChain& c, const std::vector<FrequencyBand>& bands, PfirCurve* pfir) {
+  long long q = next_power_of_two(std::max<long long>(64, kSamplesPerSidelobe * (long long)c.taps.size()));
+  while (q > 2 && c.cic_factor * q / 2 > kMaxAliasLattice) q /= 2;
+  double step = c.pfir_rate() / q;
+  double worst = -std::numeric_limits<double>::infinity();
+  for (const FrequencyBand& b : bands) {
+    worst = std::max({worst, chain_db(c, b.lo), chain_db(c, b.hi)});
+    for (long long j = static_cast<long long>(std::floor(b.lo / step)) + 1; j * step < b.hi; ++j) {
+      // The CIC never gains: a point whose PFIR gain is below the worst so
+      // far cannot beat it.
+      double p = pfir->db_at(j * step);
+      if (p > worst) worst = std::max(worst, cic_db(c, j * step) + p);
+    }
+  }
+  return floored(worst);
+}
+
+ChainFigures chain_figures(const FilterChain& c, const std::vector<double>& grid,
+                           const std::vector<double>& combined, PfirCurve* pfir) {
+  ChainFigures fig;
+  fig.defined = tap_sum(c.taps) != 0;
+  if (!fig.defined) return fig;
+  find_band_edge(c, grid, combined, &fig);
+  fig.droop_db = floored(cic_db(c, fig.band_edge));
+  fig.alias_bands = alias_bands(c, fig.band_edge);
+  if (!fig.alias_bands.empty()) fig.worst_alias_db = worst_in_bands(c, fig.alias_bands, pfir);
+  return fig;
+}
+
+}  // namespace
+
+bool FilterChain::operator==(const FilterChain& o) const {
+  return transmit == o.transmit && fast_rate == o.fast_rate && cic_factor == o.cic_factor &&
+         cic_stages == o.cic_stages && pfir_factor == o.pfir_factor && taps == o.taps;
+}
+
+double cic_db(const FilterChain& c, double f) {
+  if (c.cic_factor <= 1) return 0;
+  double x = kPi * f / c.fast_rate;
+  double den = c.cic_factor * std::sin(x);
+  if (den == 0) return 0;
+  return c.cic_stages * to_db(std::fabs(std::sin(c.cic_factor * x) / den));
+}
+
+double pfir_db(const FilterChain& c, double f) {
+  return to_db(pfir_magnitude(c.taps, f / c.pfir_rate()) / pfir_reference(c.taps));
+}
+
+double chain_db(const FilterChain& c, double f) { return cic_db(c, f) + pfir_db(c, f); }
+
+bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::string* why) {
+  FilterChain out;
+  out.transmit = mode == 1;
+  if (!(fck > 0) || !std::isfinite(fck)) {
+    *why = "the chip clock fck is not a positive rate";
+    return false;
+  }
+  int doubled = c.cic_2x == 1 ? 2 : 1;
+  out.fast_rate = fck * doubled;
+  if (c.bypass_cic == 1) {
+    out.cic_factor = 1;
+  } else if (c.ncic < 0 || c.ncic >= kMaxCicFactor / 2) {
+    *why = strfmt("the CIC count ncic (%d) is outside 0 to 4095", c.ncic);
+    return false;
+  } else {
+    out.cic_factor = (c.ncic + 1) * doubled;
+  }
+  out.cic_stages = out.transmit && c.cic_xmt_5stg != 1 ? 6 : 5;
+  out.pfir_factor = out.transmit ? c.fir_int : c.fir_dec;
+  if (out.pfir_factor < 1) {
+    *why = strfmt("%s (%d) is not a positive factor", out.transmit ? "fir_int" : "fir_dec",
+                  out.pfir_factor);
+    return false;
+  }
+  if (c.ncoefs < 1) {
+    *why = "the PFIR has no coefficients";
+    return false;
+  }
+  out.taps.assign(c.coefs, c.coefs + std::min(c.ncoefs, kMaxCoefs));
+  *chain = out;
+  return true;
+}
+
+std::vector<double> response_grid(const std::vector<FilterChain>& chains) {
+  if (chains.empty()) return {};
+  double fmax = 0, fmin = std::numeric_limits<double>::infinity();
+  int rmax = 1;
+  for (const FilterChain& c : chains) {
+    fmax = std::max(fmax, c.fast_rate);
+    fmin = std::min(fmin, c.fast_rate);
+    rmax = std::max(rmax, c.cic_factor);
+  }
+  long long steps = kMinGridSteps;
+  while ((steps < kMinGridSteps * fmax / fmin || steps < (long long)kStepsPerCicLobe / 2 * rmax) &&
+         steps < kMaxGridSteps)
+    steps *= 2;
+  double step = fmax / (2.0 * steps);
+  std::vector<double> grid;
+  grid.reserve(static_cast<size_t>(steps + 1));
+  for (long long i = 0; i <= steps; ++i) grid.push_back(fmax * i / (2.0 * steps));
+  // A null between two grid points would be drawn as a shallow dip.
+  for (const FilterChain& c : chains) {
+    double spacing = c.fast_rate / c.cic_factor;
+    for (int k = 1; k <= c.cic_factor / 2; ++k) {
+      double u = k * spacing / step;
+      if (std::fabs(u - std::nearbyint(u)) > 1e-6) grid.push_back(k * spacing);
+    }
+  }
+  std::sort(grid.begin(), grid.end());
+  grid.erase(std::unique(grid.begin(), grid.end()), grid.end());
+  return grid;
+}
+
+ChannelResponse respond(const FilterChain& c, const std::vector<double>& grid) {
+  ChannelResponse r;
+  r.chain = c;
+  PfirCurve pfir(c);
+  double top = c.fast_rate / 2 * (1 + 1e-12);
+  for (size_t i = 0; i < grid.size() && grid[i] <= top; ++i) {
+    double cic = cic_db(c, grid[i]);
+    double p = pfir.db_at(grid[i]);
+    r.cic.push_back(floored(cic));
+    r.pfir.push_back(floored(p));
+    r.combined.push_back(floored(cic + p));
+  }
+  r.figures = chain_figures(c, grid, r.combined, &pfir);
+  return r;
+}
+
+ChipResponse chip_response(const GENERAL& gen, const CHAN (&chans)[kNumChannels]) {
+  ChipResponse out;
+  std::vector<FilterChain> chains;
+  for (int ch = 0; ch < kNumChannels; ++ch) {
+    int mode = gen.mode[ch / 2];
+    if (chans[ch].powerdown != 0 || (mode != 1 && mode != 2)) continue;
+    ChannelResponse r;
+    r.channel = ch;
+    if (chain_of(chans[ch], mode, gen.fck, &r.chain, &r.not_modelled)) chains.push_back(r.chain);
+    out.channels.push_back(r);
+  }
+  out.freq = response_grid(chains);
+  for (size_t i = 0; i < out.channels.size(); ++i) {
+    ChannelResponse& r = out.channels[i];
+    if (!r.not_modelled.empty()) continue;
+    // Copied channels and split-I/Q pairs share their chain: model it once.
+    auto same = std::find_if(out.channels.begin(), out.channels.begin() + i, [&](const ChannelResponse& o) {
+      return o.not_modelled.empty() && o.chain == r.chain;
+    });
+    int channel = r.channel;
+    r = same != out.channels.begin() + i ? *same : respond(r.chain, out.freq);
+    r.channel = channel;
+  }
+  return out;
+}
