@@ -241,10 +241,10 @@ std::vector<double> response_grid(const std::vector<FilterChain>& chains) {
   for (long long i = 0; i <= steps; ++i) grid.push_back(fmax * i / (2.0 * steps));
   // A null between two grid points would be drawn as a shallow dip.
   for (const FilterChain& c : chains) {
-    double spacing = c.fast_rate / c.cic_factor;
     for (int k = 1; k <= c.cic_factor / 2; ++k) {
-      double u = k * spacing / step;
-      if (std::fabs(u - std::nearbyint(u)) > 1e-6) grid.push_back(k * spacing);
+      double null = c.fast_rate * k / c.cic_factor;
+      double u = null / step;
+      if (std::fabs(u - std::nearbyint(u)) > 1e-6) grid.push_back(null);
     }
   }
   std::sort(grid.begin(), grid.end());

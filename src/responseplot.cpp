@@ -83,7 +83,7 @@ std::string letter(const ChannelResponse& r) { return std::string(1, kChannelLet
 
 std::string chain_text(const FilterChain& c) {
   std::string cic = "CIC of " + std::to_string(c.cic_stages) + " stages";
-  std::string pfir = "PFIR of " + std::to_string(c.taps.size()) + " taps";
+  std::string pfir = "PFIR of " + std::to_string(c.taps.size()) + (c.taps.size() == 1 ? " tap" : " taps");
   std::string factor = std::to_string(c.pfir_factor);
   std::string cic_factor = std::to_string(c.cic_factor);
   if (c.transmit)
