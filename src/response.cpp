@@ -20,6 +20,7 @@ constexpr long long kMaxGridSteps = 1 << 20;
 // The CIC counter holds 12 bits, doubled in double rate: a larger rate
 // change comes only from a configuration already reported as wrong.
 constexpr int kMaxCicFactor = 2 * 4096;
+constexpr int kMaxPfirFactor = 31;  // the 5 bits of fir_dec and fir_int
 // The alias search samples each PFIR sidelobe this many times, and no more
 // than this many points up to half the fast rate.
 constexpr int kSamplesPerSidelobe = 16;
@@ -198,6 +199,10 @@ bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::stri
   }
   int doubled = c.cic_2x == 1 ? 2 : 1;
   out.fast_rate = fck * doubled;
+  if (!std::isfinite(out.fast_rate)) {
+    *why = "the chip clock fck is too large";
+    return false;
+  }
   if (c.bypass_cic == 1) {
     out.cic_factor = 1;
   } else if (c.ncic < 0 || c.ncic >= kMaxCicFactor / 2) {
@@ -208,9 +213,9 @@ bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::stri
   }
   out.cic_stages = out.transmit && c.cic_xmt_5stg != 1 ? 6 : 5;
   out.pfir_factor = out.transmit ? c.fir_int : c.fir_dec;
-  if (out.pfir_factor < 1) {
-    *why = strfmt("%s (%d) is not a positive factor", out.transmit ? "fir_int" : "fir_dec",
-                  out.pfir_factor);
+  if (out.pfir_factor < 1 || out.pfir_factor > kMaxPfirFactor) {
+    *why = strfmt("%s (%d) is outside 1 to %d", out.transmit ? "fir_int" : "fir_dec", out.pfir_factor,
+                  kMaxPfirFactor);
     return false;
   }
   if (c.ncoefs < 1) {

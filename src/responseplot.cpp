@@ -195,6 +195,7 @@ constexpr double kFirstPanelTop = 80;
 constexpr double kHeadingHeight = 48;  // the channel's line above its plot
 constexpr double kPlotHeight = 260;
 constexpr double kPanelHeight = kHeadingHeight + kPlotHeight + 52;
+constexpr double kHeadingOnlyHeight = 32;
 
 const char* const kCombinedColour = "#1f3f8f";
 const char* const kCicColour = "#d2691e";
@@ -419,7 +420,16 @@ std::string legend(double y, bool transmit_only, bool receive_only) {
 
 std::string response_svg(const ChipResponse& resp, const std::string& title) {
   size_t panels = resp.channels.size();
-  double height = kFirstPanelTop + (panels ? panels * kPanelHeight : 40) + 10;
+  // A channel without a model gets its heading line only.
+  std::vector<double> tops;
+  double height = kFirstPanelTop;
+  bool any_tx = false, any_rx = false;
+  for (const ChannelResponse& r : resp.channels) {
+    tops.push_back(height);
+    height += r.not_modelled.empty() ? kPanelHeight : kHeadingOnlyHeight;
+    if (r.not_modelled.empty()) (r.chain.transmit ? any_tx : any_rx) = true;
+  }
+  height += panels ? 10 : 50;
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(kWidth) + "\" height=\"" + px(height) +
          "\" viewBox=\"0 0 " + px(kWidth) + " " + px(height) + "\" font-family=\"sans-serif\" font-size=\"12\">\n";
@@ -428,24 +438,20 @@ std::string response_svg(const ChipResponse& resp, const std::string& title) {
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
   out += "<text class=\"title\" x=\"" + px(kWidth / 2) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"18\">" +
          xml_escaped(printable(title)) + "</text>\n";
-  if (panels == 0) {
+  if (panels == 0)
     out += "<text x=\"" + px(kWidth / 2) + "\" y=\"" + px(kFirstPanelTop) +
            "\" text-anchor=\"middle\">no live channel: nothing to draw</text>\n";
-    return out + "</svg>\n";
+  if (any_tx || any_rx) {
+    out += legend(56, any_tx && !any_rx, any_rx && !any_tx);
+    // One clip for every panel: they share their coordinates.
+    out += "<defs><clipPath id=\"plot\"><rect x=\"" + px(kPlotLeft) + "\" y=\"" + px(kHeadingHeight) +
+           "\" width=\"" + px(kPlotRight - kPlotLeft) + "\" height=\"" + px(kPlotHeight) +
+           "\"/></clipPath></defs>\n";
   }
-  bool any_tx = false, any_rx = false;
-  for (const ChannelResponse& r : resp.channels) {
-    if (!r.not_modelled.empty()) continue;
-    (r.chain.transmit ? any_tx : any_rx) = true;
-  }
-  out += legend(56, any_tx && !any_rx, any_rx && !any_tx);
-  // One clip for every panel: they share their coordinates.
-  out += "<defs><clipPath id=\"plot\"><rect x=\"" + px(kPlotLeft) + "\" y=\"" + px(kHeadingHeight) +
-         "\" width=\"" + px(kPlotRight - kPlotLeft) + "\" height=\"" + px(kPlotHeight) + "\"/></clipPath></defs>\n";
   std::vector<std::string> bodies(panels);
   for (size_t k = 0; k < panels; ++k) {
     const ChannelResponse& r = resp.channels[k];
-    out += panel_open(r, kFirstPanelTop + k * kPanelHeight);
+    out += panel_open(r, tops[k]);
     if (r.not_modelled.empty()) {
       size_t same = 0;
       while (!(resp.channels[same].not_modelled.empty() && resp.channels[same].chain == r.chain)) ++same;
