@@ -17,9 +17,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kMinGridSteps = 4096;
 constexpr int kStepsPerCicLobe = 8;
 constexpr long long kMaxGridSteps = 1 << 20;
-// The CIC counter holds 12 bits, doubled in double rate: a larger rate
-// change comes only from a configuration already reported as wrong.
-constexpr int kMaxCicFactor = 2 * 4096;
+// ncic holds 12 bits: a larger count comes only from a configuration
+// already reported as wrong.
+constexpr int kCicCounts = 4096;
 constexpr int kMaxPfirFactor = 31;  // the 5 bits of fir_dec and fir_int
 // The alias search samples each PFIR sidelobe this many times, and no more
 // than this many points up to half the fast rate.
@@ -205,7 +205,7 @@ bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::stri
   }
   if (c.bypass_cic == 1) {
     out.cic_factor = 1;
-  } else if (c.ncic < 0 || c.ncic >= kMaxCicFactor / 2) {
+  } else if (c.ncic < 0 || c.ncic >= kCicCounts) {
     *why = strfmt("the CIC count ncic (%d) is outside 0 to 4095", c.ncic);
     return false;
   } else {

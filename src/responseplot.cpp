@@ -1,6 +1,7 @@
 // responseplot.cpp — the CSV table and the SVG plot of `print response`.
-// Numbers go through std::to_chars with a fixed precision: exact, locale-
-// free, and fast enough for the tens of thousands of values in a table.
+// Numbers are written with a fixed number of decimals by a small formatter
+// of our own: locale-free, the same bytes on every run, and fast enough for
+// the tens of thousands of values in a table.
 #include "responseplot.h"
 
 #include <algorithm>
