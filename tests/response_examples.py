@@ -12,7 +12,9 @@ end (after an `override` line it is read by the second pass). Then:
   band edge;
 - the table agrees with its figures: the combined gain stays above -3 dB
   below the band edge and at or below the worst alias or image in the
-  shaded alias bands.
+  shaded alias bands;
+- a plot of the example in docs/ (docs/response-NAME.svg) is the one the
+  program draws now.
 
     response_examples.py --bin BUILD/cmd7420 [NAME.txt ...]
 
@@ -141,6 +143,9 @@ def check_panel(panel, lines, columns, freq, fail):
 
 
 def check_files(stem, control, scratch, fail):
+    documented = os.path.join(os.path.dirname(EXAMPLES), "docs", "response-%s.svg" % stem)
+    if os.path.isfile(documented) and read(documented) != read(os.path.join(scratch, stem + ".svg")):
+        fail("%s is not the plot the program draws now (see the user guide to regenerate it)" % documented)
     csv_text = read(os.path.join(scratch, stem + ".csv")).decode("ascii")
     svg = ET.parse(os.path.join(scratch, stem + ".svg")).getroot()
     channel_lines, columns, freq = parse_csv(csv_text)
