@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "diag.h"
 
@@ -66,25 +65,28 @@ double folded_cycles(double nu) {
 }
 
 // The PFIR in dB at frequencies that recur (a grid spans many periods of
-// the PFIR response): each folded frequency, rounded to 2^-32 cycles, is
-// computed once.
+// the PFIR response, and the alias search walks a lattice in each period):
+// a folded frequency on a multiple of 2^-16 cycles, which every grid and
+// lattice point of a power-of-two rate change is, is computed once.
 class PfirCurve {
  public:
-  explicit PfirCurve(const FilterChain& c) : c_(c), ref_(pfir_reference(c.taps)) {}
+  explicit PfirCurve(const FilterChain& c)
+      : c_(c), ref_(pfir_reference(c.taps)), memo_(kSteps / 2 + 1, std::numeric_limits<double>::quiet_NaN()) {}
   double db_at(double f) {
-    double key = std::nearbyint(folded_cycles(f / c_.pfir_rate()) * kKeyScale);
-    auto hit = memo_.find(static_cast<long long>(key));
-    if (hit != memo_.end()) return hit->second;
-    double db = to_db(pfir_magnitude(c_.taps, key / kKeyScale) / ref_);
-    memo_.emplace(static_cast<long long>(key), db);
-    return db;
+    double nu = folded_cycles(f / c_.pfir_rate());
+    double step = nu * kSteps;
+    double index = std::nearbyint(step);
+    if (std::fabs(step - index) > 1e-9) return to_db(pfir_magnitude(c_.taps, nu) / ref_);
+    double& v = memo_[static_cast<size_t>(index)];
+    if (std::isnan(v)) v = to_db(pfir_magnitude(c_.taps, index / kSteps) / ref_);
+    return v;
   }
 
  private:
-  static constexpr double kKeyScale = 4294967296.0;
+  static constexpr int kSteps = 1 << 16;
   const FilterChain& c_;
   double ref_;
-  std::unordered_map<long long, double> memo_;
+  std::vector<double> memo_;
 };
 
 long long next_power_of_two(long long n) {

@@ -26,11 +26,12 @@ void append_scaled(std::string& out, long long n, int decimals) {
   char buf[32];
   char* p = buf + sizeof buf;
   unsigned long long m = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
-  for (int k = 0; m > 0 || k <= decimals; ++k) {
-    if (k == decimals && k > 0) *--p = '.';
+  for (int k = 0; k < decimals; ++k, m /= 10) *--p = static_cast<char>('0' + m % 10);
+  if (decimals > 0) *--p = '.';
+  do {
     *--p = static_cast<char>('0' + m % 10);
     m /= 10;
-  }
+  } while (m > 0);
   if (n < 0) *--p = '-';
   out.append(p, static_cast<size_t>(buf + sizeof buf - p));
 }
@@ -247,7 +248,7 @@ double axis_bottom(const ChannelResponse& r) {
 // coordinates are positive, so a tenth's column is its quotient by ten.
 std::string polyline_points(const std::vector<double>& curve, const std::vector<double>& freq, const Axes& a) {
   double lowest = a.db_bottom - (a.db_top - a.db_bottom) * 0.02;
-  auto tenths = [](double v) { return static_cast<long long>(std::floor(v * 10 + 0.5)); };
+  auto tenths = [](double v) { return static_cast<long long>(v * 10 + 0.5); };  // v > 0
   std::vector<std::pair<long long, long long>> pts;
   auto add = [&](long long x, double value) {
     long long y = tenths(a.y(std::max(value, lowest)));
