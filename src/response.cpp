@@ -15,6 +15,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMinGridSteps = 4096;
 constexpr int kStepsPerCicLobe = 8;
+constexpr int kBandSteps = 1024;  // from 0 to the slow rate, at least
 constexpr long long kMaxGridSteps = 1 << 20;
 // ncic holds 12 bits: a larger count comes only from a configuration
 // already reported as wrong.
@@ -28,18 +29,6 @@ constexpr int kBisections = 100;
 
 double to_db(double gain) { return 20.0 * std::log10(gain); }
 double floored(double db) { return std::isnan(db) ? kResponseFloorDb : std::max(db, kResponseFloorDb); }
-
-// |sum of h[n] e^(-j 2 pi nu n)|, by Horner's rule on the unit circle.
-double pfir_magnitude(const std::vector<double>& h, double nu) {
-  double zr = std::cos(2 * kPi * nu), zi = -std::sin(2 * kPi * nu);
-  double ar = 0, ai = 0;
-  for (size_t n = h.size(); n-- > 0;) {
-    double r = ar * zr - ai * zi + h[n];
-    ai = ar * zi + ai * zr;
-    ar = r;
-  }
-  return std::hypot(ar, ai);
-}
 
 double tap_sum(const std::vector<double>& h) {
   double s = 0;
@@ -57,6 +46,56 @@ double pfir_reference(const std::vector<double>& h) {
   return s;
 }
 
+// |sum of h[n] e^(-j 2 pi nu n)| in dB relative to the reference. A
+// symmetric set (linear phase, as most filters are) is a cosine series over
+// half its taps, summed by Clenshaw's recurrence in real arithmetic; any
+// other set goes by Horner's rule on the unit circle.
+class PfirTransform {
+ public:
+  explicit PfirTransform(const std::vector<double>& h) : h_(h), ref_(pfir_reference(h)) {
+    size_t n = h.size(), m = n / 2;
+    symmetric_ = std::equal(h.begin(), h.begin() + static_cast<long>(m), h.rbegin());
+    odd_ = n % 2 == 1;
+    // Odd count: h[m] + sum over k of 2 h[m-k] cos(k w); even count: sum
+    // over k of 2 h[m-k] cos((k - 1/2) w); k from 1 to m.
+    if (odd_) series_.push_back(h[m]);
+    for (size_t k = 1; k <= m; ++k) series_.push_back(2 * h[m - k]);
+  }
+
+  double db(double nu) const { return to_db((symmetric_ ? cosine_series(nu) : horner(nu)) / ref_); }
+
+ private:
+  double cosine_series(double nu) const {
+    double w = 2 * kPi * nu;
+    double alpha = 2 * std::cos(w);
+    double b1 = 0, b2 = 0;
+    size_t first = odd_ ? 1 : 0;  // the constant term of an odd count stays out
+    for (size_t k = series_.size(); k-- > first;) {
+      double b = series_[k] + alpha * b1 - b2;
+      b2 = b1;
+      b1 = b;
+    }
+    if (odd_) return std::fabs(series_[0] + b1 * std::cos(w) - b2);
+    return std::fabs((b1 - b2) * std::cos(w / 2));
+  }
+
+  double horner(double nu) const {
+    double zr = std::cos(2 * kPi * nu), zi = -std::sin(2 * kPi * nu);
+    double ar = 0, ai = 0;
+    for (size_t n = h_.size(); n-- > 0;) {
+      double r = ar * zr - ai * zi + h_[n];
+      ai = ar * zi + ai * zr;
+      ar = r;
+    }
+    return std::hypot(ar, ai);
+  }
+
+  const std::vector<double>& h_;
+  double ref_;
+  bool symmetric_ = false, odd_ = false;
+  std::vector<double> series_;
+};
+
 // A frequency in PFIR cycles folded into 0..1/2, where the response of real
 // taps repeats.
 double folded_cycles(double nu) {
@@ -71,21 +110,21 @@ double folded_cycles(double nu) {
 class PfirCurve {
  public:
   explicit PfirCurve(const FilterChain& c)
-      : c_(c), ref_(pfir_reference(c.taps)), memo_(kSteps / 2 + 1, std::numeric_limits<double>::quiet_NaN()) {}
+      : c_(c), transform_(c.taps), memo_(kSteps / 2 + 1, std::numeric_limits<double>::quiet_NaN()) {}
   double db_at(double f) {
     double nu = folded_cycles(f / c_.pfir_rate());
     double step = nu * kSteps;
     double index = std::nearbyint(step);
-    if (std::fabs(step - index) > 1e-9) return to_db(pfir_magnitude(c_.taps, nu) / ref_);
+    if (std::fabs(step - index) > 1e-9) return transform_.db(nu);
     double& v = memo_[static_cast<size_t>(index)];
-    if (std::isnan(v)) v = to_db(pfir_magnitude(c_.taps, index / kSteps) / ref_);
+    if (std::isnan(v)) v = transform_.db(index / kSteps);
     return v;
   }
 
  private:
   static constexpr int kSteps = 1 << 16;
   const FilterChain& c_;
-  double ref_;
+  PfirTransform transform_;
   std::vector<double> memo_;
 };
 
@@ -186,9 +225,7 @@ double cic_db(const FilterChain& c, double f) {
   return c.cic_stages * to_db(std::fabs(std::sin(c.cic_factor * x) / den));
 }
 
-double pfir_db(const FilterChain& c, double f) {
-  return to_db(pfir_magnitude(c.taps, f / c.pfir_rate()) / pfir_reference(c.taps));
-}
+double pfir_db(const FilterChain& c, double f) { return PfirTransform(c.taps).db(f / c.pfir_rate()); }
 
 double chain_db(const FilterChain& c, double f) { return cic_db(c, f) + pfir_db(c, f); }
 
@@ -246,16 +283,23 @@ std::vector<double> response_grid(const std::vector<FilterChain>& chains) {
   std::vector<double> grid;
   grid.reserve(static_cast<size_t>(steps + 1));
   for (long long i = 0; i <= steps; ++i) grid.push_back(fmax * i / (2.0 * steps));
-  // A null between two grid points would be drawn as a shallow dip.
   for (const FilterChain& c : chains) {
+    // A null between two grid points would be drawn as a shallow dip.
     for (int k = 1; k <= c.cic_factor / 2; ++k) {
       double null = c.fast_rate * k / c.cic_factor;
       double u = null / step;
       if (std::fabs(u - std::nearbyint(u)) > 1e-6) grid.push_back(null);
     }
+    // After a large decimation the band and its first aliases would get only
+    // a few points of the uniform grid.
+    for (int j = 1; j <= kBandSteps && c.slow_rate() * j / kBandSteps <= c.fast_rate / 2; ++j)
+      grid.push_back(c.slow_rate() * j / kBandSteps);
   }
   std::sort(grid.begin(), grid.end());
-  grid.erase(std::unique(grid.begin(), grid.end()), grid.end());
+  // The same frequency reached by two computations is one row.
+  double same = 1e-12 * fmax;
+  grid.erase(std::unique(grid.begin(), grid.end(), [same](double a, double b) { return b - a <= same; }),
+             grid.end());
   return grid;
 }
 

@@ -79,7 +79,8 @@ bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::stri
 
 // The frequency grid for a set of chains: 0 to half the highest fast rate,
 // uniform with at least 4,096 steps within each chain's range and at least
-// 8 steps per CIC lobe, with every CIC null of every chain on it.
+// 8 steps per CIC lobe, with every CIC null of every chain on it, and at
+// least 1,024 steps from 0 to each chain's slow rate.
 std::vector<double> response_grid(const std::vector<FilterChain>& chains);
 
 // One chain's curves on `grid` and its figures.

@@ -37,7 +37,7 @@ void append_scaled(std::string& out, long long n, int decimals) {
 }
 
 // Appends v with `decimals` (0 to 6) digits after the point, rounded half
-// away from zero. Ten times cheaper than the exact conversion, which counts
+// away from zero. A tenth of the work of the exact conversion, which counts
 // in a table of fifty thousand numbers.
 void append_fixed(std::string& out, double v, int decimals) {
   static const double kScale[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6};
@@ -252,11 +252,15 @@ std::string polyline_points(const std::vector<double>& curve, const std::vector<
   std::vector<std::pair<long long, long long>> pts;
   auto add = [&](long long x, double value) {
     long long y = tenths(a.y(std::max(value, lowest)));
+    if (!pts.empty() && pts.back() == std::make_pair(x, y)) return;
     if (pts.size() >= 2 && pts[pts.size() - 1].second == y && pts[pts.size() - 2].second == y)
       pts.back().first = x;
     else
       pts.emplace_back(x, y);
   };
+  if (curve.empty()) return "";
+  // The ends stay, so that the curve spans its axis.
+  add(tenths(a.x(freq[0])), curve[0]);
   size_t i = 0;
   while (i < curve.size()) {
     long long x = tenths(a.x(freq[i]));
@@ -278,6 +282,7 @@ std::string polyline_points(const std::vector<double>& curve, const std::vector<
     }
     i = j;
   }
+  add(tenths(a.x(freq[curve.size() - 1])), curve.back());
   std::string out;
   out.reserve(pts.size() * 12);
   for (const auto& p : pts) {

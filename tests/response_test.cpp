@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 FilterChain receive_chain(double fast, int cic_factor, int stages, int pfir_factor, std::vector<double> taps) {
   FilterChain c;
   c.fast_rate = fast;
@@ -74,6 +76,21 @@ TEST(ResponsePfir, HalfBandIsMinusSixDecibelsAtAQuarterOfItsRate) {
   FilterChain c = receive_chain(100, 1, 5, 2, {-1, 0, 9, 16, 9, 0, -1});
   EXPECT_NEAR(pfir_db(c, 25.0), 20 * std::log10(0.5), 1e-9);
   EXPECT_NEAR(pfir_db(c, 25.0), -6.020599913279624, 1e-9);
+}
+
+// Symmetric and other taps at 100 MHz: |1 + e^-jw| = 2 cos(w/2) of 2,
+// |1 + 2 e^-jw| = sqrt(5 + 4 cos w) of 3, and |1 - e^-jw| = 2 sin(w/2) of 2
+// (a set that blocks 0 Hz, against the sum of its tap magnitudes).
+TEST(ResponsePfir, PairsOfTapsAgainstTheirClosedForms) {
+  const double f = 100.0 / 6;  // w = pi / 3
+  struct Case {
+    std::vector<double> taps;
+    double db;
+  };
+  const Case cases[] = {{{1, 1}, 20 * std::log10(std::cos(kPi / 6))},
+                        {{1, 2}, 20 * std::log10(std::sqrt(5 + 4 * std::cos(kPi / 3)) / 3)},
+                        {{1, -1}, 20 * std::log10(std::sin(kPi / 6))}};
+  for (const Case& c : cases) EXPECT_NEAR(pfir_db(receive_chain(100, 1, 5, 1, c.taps), f), c.db, 1e-12);
 }
 
 // Figures of chains known in closed form:
