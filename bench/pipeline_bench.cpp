@@ -32,6 +32,9 @@
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
+#include "response.h"
+#include "responseout.h"
+#include "responseplot.h"
 #include "sanity.h"
 #include "setregs.h"
 #include "writeit.h"
@@ -99,7 +102,7 @@ class Silence {
 void remove_outputs(const char* control) {
   std::string stem = control;
   stem = stem.substr(0, stem.find('.'));
-  for (const char* ext : {".anl", ".dbg", ".kx330", ".sim", ".tbl", ".h"})
+  for (const char* ext : {".anl", ".dbg", ".kx330", ".sim", ".tbl", ".h", ".csv", ".svg"})
     std::remove((stem + ext).c_str());
   std::remove("cmd7420TmpCmdFile");
 }
@@ -124,6 +127,56 @@ void BM_WholeRun(benchmark::State& state) {
   if (status != 0) state.SkipWithError("the example did not run cleanly");
 }
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMicrosecond);
+
+// The largest example again with `print response` added: the difference to
+// BM_WholeRun is what the response costs a run.
+void BM_WholeRunWithResponse(benchmark::State& state) {
+  ExampleDir dir;
+  const char* control = "rx4_agc_response.txt";
+  if (FILE* f = std::fopen(control, "w")) {
+    std::fprintf(f, "include %s\nprint response\n", kLargest);
+    std::fclose(f);
+  }
+  int status = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    remove_outputs(control);
+    state.ResumeTiming();
+    Silence quiet;
+    status = run_whole(control);
+  }
+  if (status != 0) state.SkipWithError("the example did not run cleanly");
+}
+BENCHMARK(BM_WholeRunWithResponse)->Unit(benchmark::kMicrosecond);
+
+// The response alone, after one run of a four-channel example has left its
+// configuration in the records: the model with both texts in memory
+// (argument 0), and the same with the two files written (argument 1).
+// rx4_agc.txt has one chain in four channels, transceive.txt two.
+void BM_Response(benchmark::State& state, const char* control) {
+  ExampleDir dir;
+  {
+    Silence quiet;
+    run_whole(control);
+  }
+  const bool files = state.range(0) == 1;
+  state.SetLabel(files ? "with files" : "in memory");
+  size_t bytes = 0;
+  for (auto _ : state) {
+    if (files) {
+      state.PauseTiming();
+      remove_outputs(control);
+      state.ResumeTiming();
+      write_response(control);
+    } else {
+      ChipResponse resp = chip_response(g, chan);
+      bytes = response_csv(resp, control).size() + response_svg(resp, control).size();
+      benchmark::DoNotOptimize(bytes);
+    }
+  }
+}
+BENCHMARK_CAPTURE(BM_Response, rx4_agc, "rx4_agc.txt")->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Response, transceive, "transceive.txt")->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 // The run's stages, in the driver's order.
 enum Stage { kInterpret, kCompute, kPack, kWrite, kStages };

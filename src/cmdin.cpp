@@ -21,6 +21,7 @@
 #include "driver.h"
 #include "numword.h"
 #include "records.h"
+#include "responseout.h"
 
 int err = 0;
 const char* const seps = " \t,=\r";
@@ -358,6 +359,7 @@ struct PrintOutput {
 const PrintOutput kPrintOutputs[] = {
     {'a', kOutAnl, "anl"}, {'d', kOutDbg, "dbg"}, {'k', kOutKx330, "kx330"},
     {'s', kOutSim, "sim"}, {'t', kOutTbl, "tbl"}, {'h', kOutH, "h"},
+    {'r', kOutResponse, nullptr},  // written whole at the end of the run
 };
 
 void print_command(const std::string& cmds, const std::string& word) {
@@ -366,7 +368,7 @@ void print_command(const std::string& cmds, const std::string& word) {
     if (out.letter != letter) continue;
     // Reopening would truncate the reports already written to the file.
     if (g.printout & out.bit) return;
-    output_file(out.bit).reset(myopen(cmds, out.ext));
+    if (out.ext) output_file(out.bit).reset(myopen(cmds, out.ext));
     g.printout |= out.bit;
     return;
   }

@@ -15,6 +15,7 @@
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
+#include "responseout.h"
 #include "sanity.h"
 #include "setregs.h"
 #include "strtab.h"
@@ -48,6 +49,7 @@ int compute_and_write(const std::string& name, int* over_ride) {
   if (*over_ride && cmdin(name, over_ride) != 0) return 1;
   setregs();
   writeall();
+  if (g.printout & kOutResponse) write_response(name);
   close_outputs();
   return exit_status;
 }
