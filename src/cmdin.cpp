@@ -51,8 +51,8 @@ struct Cleaning {
   int include_openings = 0;  // include files opened
   int included_lines = 0;    // lines taken from included files
   FileId cwd{};              // the current directory
-  bool tmp_exists = false;   // a temporary command file from an earlier run
-  FileId tmp{};              // is there
+  bool tmp_exists = false;   // an earlier run's temporary command file is there,
+  FileId tmp{};              // and this is it
 };
 Cleaning cleaning;
 

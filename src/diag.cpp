@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "records.h"
+#include "replacement.h"
 
 int exit_status = 0;
 
@@ -99,10 +100,13 @@ bool replace_open_outputs(int bits) {
     bits &= kReportOutputs;
     clean = false;
   }
-  while (!replace_outputs(bits, &failure)) {
-    report_write_error(failure.name, failure.error);
-    bits &= kReportOutputs;
-    clean = false;
+  {
+    StopSignalsHeld held;
+    while (!replace_outputs(bits, &failure)) {
+      report_write_error(failure.name, failure.error);
+      bits &= kReportOutputs;
+      clean = false;
+    }
   }
   return clean;
 }

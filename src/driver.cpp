@@ -39,8 +39,8 @@ bool save_temporary_command_file() {
   const std::string text = expanded_text();
   int error = tmp_cmd_file.write_all(text.data(), text.size());
   if (error == 0) error = tmp_cmd_file.commit();
-  tmp_cmd_file.discard();
   if (error == 0) return true;
+  tmp_cmd_file.discard();
   report_write_error(kTmpCmdFile, error);
   return false;
 }

@@ -53,24 +53,6 @@ void install_stop_handler() {
   }
 }
 
-// Blocks the stop signals for its lifetime, so that the table of temporaries
-// and the files it names always agree when the handler runs.
-class StopSignalsHeld {
- public:
-  StopSignalsHeld() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int sig : kStopSignals) sigaddset(&set, sig);
-    sigprocmask(SIG_BLOCK, &set, &previous_);
-  }
-  ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  StopSignalsHeld(const StopSignalsHeld&) = delete;
-  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
-
- private:
-  sigset_t previous_;
-};
-
 int free_slot() {
   for (int i = 0; i < kMaxTemporaries; ++i)
     if (!temporaries[i]) return i;
@@ -85,6 +67,17 @@ mode_t new_file_mode() {
 }
 
 }  // namespace
+
+// Held also while the table of temporaries changes, so that it always agrees
+// with the files when the handler runs.
+StopSignalsHeld::StopSignalsHeld() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kStopSignals) sigaddset(&set, sig);
+  sigprocmask(SIG_BLOCK, &set, &previous_);
+}
+
+StopSignalsHeld::~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 std::string temporary_template(const std::string& target) {
   size_t slash = target.rfind('/');

@@ -5,6 +5,7 @@
 // known to a signal handler: SIGINT, SIGTERM or SIGHUP removes them before
 // the signal ends the process.
 #pragma once
+#include <csignal>
 #include <cstddef>
 #include <string>
 
@@ -41,6 +42,20 @@ class ReplacementFile {
   std::string target_;
   int fd_ = -1;
   int slot_ = -1;  // this temporary's entry in the signal handler's table
+};
+
+// Blocks SIGINT, SIGTERM and SIGHUP for its lifetime: a stop that comes
+// while several files are renamed takes effect once they all are, so that
+// it never leaves some of them replaced and others not.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld();
+  ~StopSignalsHeld();
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
 };
 
 // The hidden temporary name for `target` before the random suffix is filled
