@@ -451,16 +451,6 @@ TEST(BadInput, UnwritableOutputDirectory) {
   EXPECT_EQ(dir.files(), (Files{"hb.coef", "ro", kTmp}));
 }
 
-TEST(BadInput, OutputNameTakenByADirectory) {
-  RunDir dir;
-  ASSERT_EQ(mkdir(dir.file("rx.kx330").c_str(), 0755), 0);
-  dir.write("rx.txt", receive_control());
-  RunResult r = run_cmd7420(dir, {"rx.txt"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Couldn't open rx.kx330: not a regular file\n");
-  EXPECT_EQ(dir.read("rx.anl"), "");  // opened by the line before
-}
-
 TEST(BadInput, UnwritableTemporaryCommandFile) {
   RunDir dir;
   dir.write("rx.txt", receive_control());

@@ -122,6 +122,28 @@ TEST_F(Cmdin, CleaningRewritesTheLinesOfAFile) {
   }
 }
 
+// Each cleaned line keeps the file it was read from (under the name found)
+// and its line there; a file's closing empty line counts as the line after
+// its last, and a last line without a line end is the line it ends.
+TEST_F(Cmdin, CleanedLinesKnowWhereTheyComeFrom) {
+  write("part2.tq7420", "\ngain 2\nfreq 3");
+  clean("mode ab receive\n\ninclude part2\nend 1\n");
+  const ExpandedControl& x = expanded_control();
+  EXPECT_EQ(x.files, (std::vector<std::string>{"ctl.txt", "part2.tq7420"}));
+  const struct {
+    const char* text;
+    size_t file;
+    int line;
+  } lines[] = {{"mode ab receive\n", 0, 1}, {"gain 2\n", 1, 2}, {"freq 3\n", 1, 3},
+               {"end 1\n", 0, 4},          {"\n", 0, 5}};
+  ASSERT_EQ(x.lines.size(), std::size(lines));
+  for (size_t i = 0; i < x.lines.size(); ++i) {
+    EXPECT_EQ(x.lines[i].text, lines[i].text) << i;
+    EXPECT_EQ(x.lines[i].file, lines[i].file) << i;
+    EXPECT_EQ(x.lines[i].line, lines[i].line) << i;
+  }
+}
+
 // Looked up as typed, then cut at the first '.' of the file-name part, then
 // with ".tq7420" and ".txt"; a directory does not count.
 TEST_F(Cmdin, ControlFileFallsBackToTheCutNameAndItsExtensions) {
