@@ -451,6 +451,18 @@ TEST(BadInput, UnwritableOutputDirectory) {
   EXPECT_EQ(dir.files(), (Files{"hb.coef", "ro", kTmp}));
 }
 
+TEST(BadInput, ReadOnlyOutputFile) {
+  RunDir dir;
+  dir.write("rx.txt", receive_control());
+  dir.write("rx.kx330", "kept\n");
+  ASSERT_EQ(chmod(dir.file("rx.kx330").c_str(), 0444), 0);
+  RunResult r;
+  if (!run_without_override(dir, "rx.txt", &r)) GTEST_SKIP() << "cannot drop the permission override here";
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Couldn't open rx.kx330\n");
+  EXPECT_EQ(dir.read("rx.kx330"), "kept\n");
+}
+
 TEST(BadInput, UnwritableTemporaryCommandFile) {
   RunDir dir;
   dir.write("rx.txt", receive_control());
