@@ -1,5 +1,6 @@
-// diag.h — the seven report functions, the open output files they write to,
-// the exit status, and the one place where the process ends.
+// diag.h — the seven report functions (into the open outputs of outputs.h
+// and standard error), the exit status, and the one place where the process
+// ends, which decides which outputs replace their files.
 #pragma once
 #include <string>
 
