@@ -191,9 +191,7 @@ void timed_run(const char* control, double spent[kStages]) {
   int over_ride = 0;
   auto t0 = Clock::now();
   init();
-  f_tmpCmdW.reset(std::fopen("cmd7420TmpCmdFile", "w"));
-  createTmpCmdFile(control);
-  f_tmpCmdW.reset();
+  createTmpCmdFile(control);  // in memory; the whole run also saves it as a file
   cmdin(control, &over_ride);
   auto t1 = Clock::now();
   mymsgfun("cmd7420 - revWorking, Feb 14 2005\n");

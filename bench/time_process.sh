@@ -37,7 +37,7 @@ run_times=() floor_times=() ratios=() run_cpu=() floor_cpu=() cpu_ratios=()
 for ((i = 0; i < runs; i++)); do
   work=$scratch/run$i copy=$scratch/copy$i
   mkdir "$work" "$copy"
-  cp examples/* "$work/"
+  cp examples/*.txt examples/*.coef "$work/"
 
   t0=$(now_us)
   (cd "$work" && "$bin" "$example" >/dev/null 2>&1)
@@ -54,7 +54,7 @@ for ((i = 0; i < runs; i++)); do
 
   if [ -n "$perf" ]; then
     mkdir "$work" "$copy"
-    cp examples/* "$work/"
+    cp examples/*.txt examples/*.coef "$work/"
     (cd "$work" && perf stat -x, -e task-clock -o "$scratch/cpu" -- "$bin" "$example" >/dev/null 2>&1)
     run_cpu+=($(task_clock_us "$scratch/cpu"))
     perf stat -x, -e task-clock -o "$scratch/cpu" -- cp "${outputs[@]}" "$copy/"
@@ -72,7 +72,7 @@ percentile() {
 }
 
 mkdir "$scratch/mem"
-cp examples/* "$scratch/mem/"
+cp examples/*.txt examples/*.coef "$scratch/mem/"
 peak_kib=$(cd "$scratch/mem" && /usr/bin/time -v "$bin" "$example" 2>&1 >/dev/null |
   awk -F': ' '/Maximum resident set size/ {print $2}')
 bytes=$(cat "$scratch/mem"/"$stem".{anl,dbg,kx330,sim,tbl,h} "$scratch/mem"/cmd7420TmpCmdFile | wc -c)

@@ -70,7 +70,8 @@ int run_in_process(const std::string& control_file) {
   std::string arg = control_file;
   char* argv[] = {prog, &arg[0], nullptr};
   try {
-    return run_program(2, argv);
+    // As main does: the end of the run decides which outputs replace their files.
+    end_program(run_program(2, argv));
   } catch (const ProgramEnded& e) {
     return e.status;
   }

@@ -18,6 +18,7 @@ void write_bytes(const std::string& name, const unsigned char* data, size_t size
 int run_in_process(const std::string& control_file);
 
 // True when `text` names a path into the system's device, process or
-// run-time directories: a device that never ends (dev/zero) or blocks
-// (a FIFO) is no bad input this program can be asked to survive.
+// run-time directories: devices and FIFOs are refused by the program, but
+// files of the process and system directories pass as regular files and may
+// block or never end, which is no bad input it can be asked to survive.
 bool names_special_files(const std::string& text);

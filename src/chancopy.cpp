@@ -145,9 +145,11 @@ int sum_magnitude(const int* coefs, int n) {
 }
 
 void readcoef(int ch, const std::string& c) {
-  FilePtr f(open_readable(c));
+  bool not_regular = false;
+  FilePtr f(open_readable(c, &not_regular));
   if (!f) {
-    std::string text = strfmt("Couldn't open coefficient file: %s\n", c.c_str());
+    std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(),
+                              not_regular ? ": not a regular file" : "");
     std::fputs(text.c_str(), stderr);
     if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
     err = 1;

@@ -1,10 +1,13 @@
 // cmdin.cpp — the command interpreter. createTmpCmdFile cleans the control
-// file and its includes into the temporary command file; cmdin reads that
-// file once before the computation and, after an `override` line, a second
-// time after it, storing variables and carrying out the commands.
+// file and its includes into one text in memory (which the driver also saves
+// as the temporary command file); cmdin interprets that text once before the
+// computation and, after an `override` line, a second time after it, storing
+// variables and carrying out the commands.
 #include "cmdin.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -34,23 +37,40 @@ constexpr int kLineNotWhole = 268;
 constexpr int kLineSecondNumber = 299;
 constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
+// The whole expansion is bounded too: includes that each include the next
+// twice stay within the depth and would still grow without end.
+constexpr int kMaxIncludeOpenings = 10000;
+constexpr int kMaxIncludedLines = 100000;  // lines taken from included files
 const char* const kContinueNonAscii =
     "If there are problems, delete and re-write the line by hand.\n";
 
-// Interpreter state kept between the two passes.
-FilePtr f_tmpCmdR;        // the temporary command file while it is being read
-int ch = 0;               // current channel
-int chanSet = 0;          // a `channel` command was seen in this pass
-int defaults_done = 0;    // both modes declared and the defaults applied
-int linecnt = 1;          // line of the temporary command file being read
-std::string help_prefix;  // the prefix the help command lists
+ExpandedControl expanded;  // the cleaned control file
 
-// The control file and its includes as read by the cleaning, so that no
-// output file is opened over one of them.
 struct FileId {
   dev_t dev;
   ino_t ino;
 };
+
+// What one cleaning keeps track of besides its text.
+struct Cleaning {
+  int include_openings = 0;  // include files opened
+  int included_lines = 0;    // lines taken from included files
+  FileId cwd{};              // the current directory
+  bool tmp_exists = false;   // an earlier run's temporary command file is there,
+  FileId tmp{};              // and this is it
+};
+Cleaning cleaning;
+
+// Interpreter state kept between the two passes.
+size_t next_line = 0;     // the line of the cleaned control file read next
+int ch = 0;               // current channel
+int chanSet = 0;          // a `channel` command was seen in this pass
+int defaults_done = 0;    // both modes declared and the defaults applied
+int linecnt = 1;          // line of the cleaned control file being read
+std::string help_prefix;  // the prefix the help command lists
+
+// The control file and its includes as read by the cleaning, so that no
+// output file is opened over one of them.
 std::vector<FileId> control_inputs;
 
 bool file_id(std::FILE* f, FileId* id) {
@@ -68,8 +88,6 @@ bool path_id(const std::string& path, FileId* id) {
 }
 
 bool same_file(const FileId& a, const FileId& b) { return a.dev == b.dev && a.ino == b.ino; }
-
-void close_tmp_read() { f_tmpCmdR.reset(); }
 
 std::vector<std::string> split_words(const std::string& line) {
   std::vector<std::string> words;
@@ -101,14 +119,49 @@ std::string cut_name(const std::string& name) {
   return path;
 }
 
-FilePtr open_command_file(const std::string& name) {
+std::vector<std::string> command_file_names(const std::string& name) {
   std::string cut = cut_name(name);
-  for (const std::string& candidate :
-       {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")}) {
+  return {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")};
+}
+
+FilePtr open_command_file(const std::string& name) {
+  for (const std::string& candidate : command_file_names(name)) {
     FilePtr f(open_readable(candidate));
     if (f) return f;
   }
   return nullptr;
+}
+
+std::string directory_part(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+std::string file_name_part(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// True when `path` is the temporary command file that this run writes: the
+// entry of that name in the current directory, or the file now under that
+// name reached by another name. Reading it would copy an earlier run's
+// expansion into this one.
+bool is_temporary_command_file(const std::string& path) {
+  FileId dir, id;
+  if (file_name_part(path) == kTmpCmdFile && path_id(directory_part(path), &dir) &&
+      same_file(dir, cleaning.cwd))
+    return true;
+  return cleaning.tmp_exists && path_id(path, &id) && same_file(id, cleaning.tmp);
+}
+
+// Adds a piece of cleaned text read from line `line` of expanded.files[file];
+// a piece that does not end its line is continued by the next one.
+void add_cleaned(const std::string& piece, size_t file, int line) {
+  if (piece.empty()) return;  // a line the cleaning emptied
+  if (!expanded.lines.empty() && expanded.lines.back().text.back() != '\n')
+    expanded.lines.back().text += piece;
+  else
+    expanded.lines.push_back({piece, file, line});
 }
 
 bool at_end_of_file(std::FILE* f) {
@@ -150,21 +203,44 @@ void delete_non_ascii(std::string& line, int lineno) {
   line = kept;
 }
 
-void preprocess(const std::string& name, int depth) {
-  FilePtr f = open_command_file(name);
-  if (!f) {
-    myerrfun(strfmt("Couldn't open command file %s", name.c_str()), kModule, 84);
-    end_program(1);
-  }
-  FileId id, tmp;
-  if (file_id(f.get(), &id)) {
-    // Reading the file being written would copy it into itself.
-    if (file_id(f_tmpCmdW.get(), &tmp) && same_file(id, tmp)) {
+// Opens the control or include file `name` under the names it is looked up
+// by; null, with the error reported, when none of them can be read.
+FilePtr open_for_cleaning(const std::string& name, std::string* found) {
+  bool not_regular = false;
+  for (const std::string& candidate : command_file_names(name)) {
+    if (is_temporary_command_file(candidate)) {
       myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 86);
-      end_program(1);
+      return nullptr;
     }
-    control_inputs.push_back(id);
+    // Only the name as written earns a reason; the other names are guesses.
+    FilePtr f(open_readable(candidate, candidate == name ? &not_regular : nullptr));
+    if (f) {
+      *found = candidate;
+      return f;
+    }
   }
+  myerrfun(strfmt("Couldn't open command file %s%s", name.c_str(),
+                  not_regular ? ": not a regular file" : ""),
+           kModule, 84);
+  return nullptr;
+}
+
+bool too_many_lines(const std::string& name) {
+  myerrfun(strfmt("Control file expands to too many lines through its includes: %s", name.c_str()),
+           kModule, 113);
+  return false;
+}
+
+// Cleans the file `name` into `expanded`; false once an error has been
+// reported, which ends the cleaning.
+bool preprocess(const std::string& name, int depth) {
+  std::string found;
+  FilePtr f = open_for_cleaning(name, &found);
+  if (!f) return false;
+  FileId id;
+  if (file_id(f.get(), &id)) control_inputs.push_back(id);
+  const size_t file = expanded.files.size();
+  expanded.files.push_back(found);
   std::string line;
   int lineno = 0;
   while (read_piece(f.get(), kLinePiece, line)) {
@@ -172,7 +248,7 @@ void preprocess(const std::string& name, int depth) {
     // A longer line would be split into two lines and lose a character.
     if (line.size() == kLinePiece && line.back() != '\n' && !at_end_of_file(f.get())) {
       myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, 96);
-      end_program(1);
+      return false;
     }
     if (blank_line(line)) continue;
     cut_caret_m(line);
@@ -183,14 +259,17 @@ void preprocess(const std::string& name, int depth) {
       // the open files and the stack.
       if (depth >= kMaxIncludeDepth) {
         myerrfun(strfmt("Include files nested too deeply: %s", words[1].c_str()), kModule, 112);
-        end_program(1);
+        return false;
       }
-      preprocess(words[1], depth + 1);
-    } else {
-      std::fputs(line.c_str(), f_tmpCmdW.get());
+      if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(words[1]);
+      if (!preprocess(words[1], depth + 1)) return false;
+      continue;
     }
+    if (depth > 1 && ++cleaning.included_lines > kMaxIncludedLines) return too_many_lines(name);
+    add_cleaned(line, file, lineno);
   }
-  std::fputs("\n", f_tmpCmdW.get());
+  add_cleaned("\n", file, lineno + 1);
+  return true;
 }
 
 // ---- Values ----
@@ -368,8 +447,8 @@ void print_command(const std::string& cmds, const std::string& word) {
     if (out.letter != letter) continue;
     // Reopening would truncate the reports already written to the file.
     if (g.printout & out.bit) return;
-    if (out.ext) output_file(out.bit).reset(myopen(cmds, out.ext));
-    g.printout |= out.bit;
+    if (out.ext) myopen(cmds, out.ext, out.bit);
+    else g.printout |= out.bit;
     return;
   }
   myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, 205);
@@ -455,8 +534,19 @@ const char* class_name(int code) {
 }  // namespace
 
 int createTmpCmdFile(const std::string& name) {
-  if (f_tmpCmdW) preprocess(name, 1);
-  return 0;
+  expanded = ExpandedControl();
+  cleaning = Cleaning();
+  path_id(".", &cleaning.cwd);
+  cleaning.tmp_exists = path_id(kTmpCmdFile, &cleaning.tmp);
+  return preprocess(name, 1) ? 0 : 1;
+}
+
+const ExpandedControl& expanded_control() { return expanded; }
+
+std::string expanded_text() {
+  std::string text;
+  for (const ControlLine& line : expanded.lines) text += line.text;
+  return text;
 }
 
 bool names_temporary_command_file(const std::string& name) {
@@ -496,10 +586,24 @@ int print_help(yyy_STRTAB* s) {
   return 0;
 }
 
-std::FILE* open_readable(const std::string& path) {
+std::FILE* open_readable(const std::string& path, bool* not_regular) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  return std::fopen(path.c_str(), "r");
+  // Not blocking in the open itself, as a FIFO without a writer would.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    // A socket cannot be opened at all; say why.
+    if (not_regular && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) *not_regular = true;
+    return nullptr;
+  }
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (not_regular) *not_regular = true;
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* f = fdopen(fd, "r");
+  if (!f) close(fd);
+  return f;
 }
 
 bool read_piece(std::FILE* f, size_t max, std::string& out) {
@@ -515,13 +619,7 @@ bool read_piece(std::FILE* f, size_t max, std::string& out) {
 int cmdin(const std::string& cmds, int* over_ride) {
   bool first_pass = !over_ride || *over_ride == 0;
   if (first_pass) {
-    f_tmpCmdR.reset(std::fopen(kTmpCmdFile, "r"));
-    if (!f_tmpCmdR) {
-      myerrfun("temporary command file was not generated", kModule, 140);
-      err = 1;  // nothing was read, so nothing may be computed
-      return err;
-    }
-    register_closer(close_tmp_read);
+    next_line = 0;
     defaults_done = 0;
     err = 0;
     g.mode[0] = g.mode[1] = -1;
@@ -530,22 +628,21 @@ int cmdin(const std::string& cmds, int* over_ride) {
   ch = 0;
   chanSet = 0;
   linecnt = 1;
-  std::string line;
-  // Whole lines: cleaning has refused every line that a piece could split.
-  while (f_tmpCmdR && read_piece(f_tmpCmdR.get(), SIZE_MAX, line)) {
+  while (next_line < expanded.lines.size()) {
+    const std::string& line = expanded.lines[next_line++].text;
     std::vector<std::string> words = split_words(without_line_end(line));
     if (!words.empty() && interpret_line(cmds, words, over_ride) == LineResult::kEndPass)
       return err;
     ++linecnt;
   }
-  f_tmpCmdR.reset();
   return err;
 }
 
 void reset_cmdin() {
   err = 0;
   control_inputs.clear();
-  f_tmpCmdR.reset();
+  expanded = ExpandedControl();
+  next_line = 0;
   ch = 0;
   chanSet = 0;
   defaults_done = 0;

@@ -4,23 +4,20 @@
 
 #include <cstdarg>
 #include <cstdlib>
-#include <vector>
+#include <cstring>
 
 #include "records.h"
+#include "replacement.h"
 
-FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
 int exit_status = 0;
 
 namespace {
+
 void (*end_hook)(int) = nullptr;
-}  // namespace
 
-namespace {
-
-std::vector<void (*)()>& closers() {
-  static std::vector<void (*)()> list;
-  return list;
-}
+// The tag of the write error: writing the outputs is the driver's last step.
+const char* const kWriteModule = "driver";
+constexpr int kWriteLine = 10;
 
 // Writes `text` to each listed output whose printout bit is set.
 void to_outputs(std::initializer_list<int> bits, const std::string& text) {
@@ -37,24 +34,6 @@ std::string located(const char* kind, const std::string& str, const char* tfile,
 const std::initializer_list<int> kErrorFiles = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg};
 
 }  // namespace
-
-FilePtr& output_file(int bit) {
-  switch (bit) {
-    case kOutAnl: return f_anl;
-    case kOutKx330: return f_kx330;
-    case kOutSim: return f_sim;
-    case kOutTbl: return f_tbl;
-    case kOutDbg: return f_dbg;
-    default: return f_h;
-  }
-}
-
-void close_outputs() {
-  for (int bit : {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH}) {
-    output_file(bit).reset();
-    g.printout &= ~bit;
-  }
-}
 
 std::string strfmt(const char* format, ...) {
   va_list args;
@@ -102,15 +81,42 @@ void mymsgfun(const std::string& str) {
   std::fputs(str.c_str(), stderr);
 }
 
-void register_closer(void (*closer)()) {
-  for (auto c : closers())
-    if (c == closer) return;
-  closers().push_back(closer);
+void report_write_error(const std::string& name, int error) {
+  myerrfun(strfmt("Couldn't write %s: %s", name.c_str(), std::strerror(error)), kWriteModule,
+           kWriteLine);
 }
 
+namespace {
+
+// Saves and renames the open outputs of `bits` and drops the others. A write
+// error is reported (into the outputs still open, too) and narrows the
+// outputs replaced to the reports: a register image that was not written
+// whole must not stand beside ones that were. True when nothing failed.
+bool replace_open_outputs(int bits) {
+  bool clean = true;
+  OutputFailure failure;
+  while (!save_outputs(bits, &failure)) {
+    report_write_error(failure.name, failure.error);
+    bits &= kReportOutputs;
+    clean = false;
+  }
+  {
+    StopSignalsHeld held;
+    while (!replace_outputs(bits, &failure)) {
+      report_write_error(failure.name, failure.error);
+      bits &= kReportOutputs;
+      clean = false;
+    }
+  }
+  return clean;
+}
+
+}  // namespace
+
+void close_outputs() { replace_open_outputs(kAllOutputs); }
+
 void end_program(int status) {
-  close_outputs();
-  for (auto c : closers()) c();
+  if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
   std::fflush(stdout);
   std::fflush(stderr);
   if (end_hook) end_hook(status);

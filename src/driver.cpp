@@ -16,6 +16,7 @@
 #include "preconfig.h"
 #include "records.h"
 #include "responseout.h"
+#include "replacement.h"
 #include "sanity.h"
 #include "setregs.h"
 #include "strtab.h"
@@ -25,11 +26,28 @@ const char* const kRevision = "revWorking";
 const char* const kBuildDate = "Feb 14 2005";
 const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
 
-FilePtr f_tmpCmdW;
-
 namespace {
 
 const char* const kModule = "driver";
+
+// The temporary command file is written for the user to read, never read
+// back: it replaces the one of an earlier run in one rename once the
+// cleaning ends, so a concurrent run or a symbolic link in its place sees
+// no half of it.
+ReplacementFile tmp_cmd_file;
+
+// Writes what the cleaning produced (all of it, or what it got to before an
+// error) as the temporary command file; false, with the error reported, when
+// it cannot be written.
+bool save_temporary_command_file() {
+  const std::string text = expanded_text();
+  int error = tmp_cmd_file.write_all(text.data(), text.size());
+  if (error == 0) error = tmp_cmd_file.commit();
+  if (error == 0) return true;
+  tmp_cmd_file.discard();
+  report_write_error(kTmpCmdFile, error);
+  return false;
+}
 
 int usage() {
   std::fputs("Usage: cmd7420 controlfile\n", stderr);
@@ -57,8 +75,9 @@ int compute_and_write(const std::string& name, int* over_ride) {
 }  // namespace
 
 void init() {
-  close_outputs();
-  f_tmpCmdW.reset();
+  // Whatever an earlier run in this process left unfinished is abandoned.
+  discard_outputs();
+  tmp_cmd_file.discard();
   reset_records();
   reset_strtab();
   exit_status = 0;
@@ -80,20 +99,27 @@ std::string output_path(const std::string& firstname, const char* lastname) {
   return cut + "." + lastname;
 }
 
-std::FILE* myopen(const std::string& firstname, const char* lastname) {
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
   std::string path = output_path(firstname, lastname);
   // A control file named like its own output (rx.anl asking for the
-  // analysis) would be emptied.
+  // analysis) would be replaced.
   if (is_control_input(path)) {
     std::fprintf(stderr, "Couldn't open %s: it is the control file or one it includes\n",
                  path.c_str());
     end_program(1);
   }
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) {
-    std::fprintf(stderr, "Couldn't open %s\n", path.c_str());
-    end_program(1);
+  switch (open_output(bit, path)) {
+    case OutputOpen::kOpened:
+      break;
+    case OutputOpen::kNotRegular:
+      // A device or FIFO would take the image somewhere else, or block.
+      std::fprintf(stderr, "Couldn't open %s: not a regular file\n", path.c_str());
+      end_program(1);
+    case OutputOpen::kFailed:
+      std::fprintf(stderr, "Couldn't open %s\n", path.c_str());
+      end_program(1);
   }
+  std::FILE* f = output_file(bit).get();
   if (std::string(lastname) == "h") {
     std::string cut = path.substr(0, path.size() - 2);
     std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
@@ -114,13 +140,12 @@ int run_program(int argc, char** argv) {
     myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
     return 1;
   }
-  f_tmpCmdW.reset(std::fopen(kTmpCmdFile, "w"));
-  if (!f_tmpCmdW) {
+  if (tmp_cmd_file.create(kTmpCmdFile) != 0) {
     myerrfun("Could not open temporary command file for writing", kModule, 1);
     return 1;
   }
-  createTmpCmdFile(name);
-  f_tmpCmdW.reset();
+  bool cleaned = createTmpCmdFile(name) == 0;
+  if (!save_temporary_command_file() || !cleaned) return 1;
   if (cmdin(name, &over_ride) == 1) return 1;
   return compute_and_write(name, &over_ride);
 }

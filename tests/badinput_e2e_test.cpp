@@ -145,7 +145,7 @@ TEST(BadInput, DirectoryAsControlFile) {
   ASSERT_EQ(mkdir(dir.file("cfg").c_str(), 0755), 0);
   RunResult r = run_cmd7420(dir, {"cfg"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Error: Couldn't open command file cfg\n");
+  EXPECT_EQ(r.err, "Error: Couldn't open command file cfg: not a regular file\n");
 
   // The directory is passed over in the lookup, not read as an empty file.
   dir.write("cfg.txt", "bogus\n");
@@ -279,9 +279,10 @@ TEST(BadInput, FiveHundredThirteenCoefficients) {
   RunResult r = run_cmd7420(dir, {"rx.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Too many coefficients in file: many.coef\n");  // nothing computed
-  // The print lines after the bad one still open their files.
+  // The analysis opened by a later print line carries this run's (no) reports;
+  // there is no register image.
+  EXPECT_EQ(dir.files(), (Files{"hb.coef", "many.coef", "rx.txt", kTmp, "rx.anl"}));
   EXPECT_EQ(dir.read("rx.anl"), "");
-  EXPECT_EQ(dir.read("rx.kx330"), "");
 }
 
 TEST(BadInput, CoefficientOutOfRange) {
@@ -325,7 +326,7 @@ TEST(BadInput, NonNumericAndOutOfRangeValuesStopAfterTheFirstPass) {
     EXPECT_EQ(r.status, 1) << c.line;
     EXPECT_EQ(r.err, c.message) << c.line;
     EXPECT_EQ(r.out, "") << c.line;
-    EXPECT_EQ(dir.read("rx.kx330"), "") << c.line;
+    EXPECT_FALSE(dir.exists("rx.kx330")) << c.line;
   }
 }
 
@@ -398,8 +399,13 @@ TEST(BadInput, ZeroDivisorsAreReportedAndNeverDivided) {
     EXPECT_TRUE(starts_with(r.err, kBanner)) << what;
     EXPECT_EQ(occurrences(r.err, "Error: " + std::string(c.message) + "\n"), c.times)
         << what << r.err;
-    // The outputs carry the error with its module and line.
+    // The outputs carry the error with its module and line; when the planner
+    // gives up there is no register image.
     EXPECT_TRUE(carries_error(dir.read("rx.anl"), c.message)) << what;
+    if (c.status == 255) {
+      EXPECT_EQ(dir.files(), (Files{"hb.coef", "rx.txt", kTmp, "rx.anl"})) << what;
+      continue;
+    }
     EXPECT_TRUE(carries_error(dir.read("rx.kx330"), c.message)) << what;
     EXPECT_EQ(dir.files(), (Files{"hb.coef", "rx.txt", kTmp, "rx.anl", "rx.kx330"})) << what;
   }
@@ -445,14 +451,16 @@ TEST(BadInput, UnwritableOutputDirectory) {
   EXPECT_EQ(dir.files(), (Files{"hb.coef", "ro", kTmp}));
 }
 
-TEST(BadInput, OutputNameTakenByADirectory) {
+TEST(BadInput, ReadOnlyOutputFile) {
   RunDir dir;
-  ASSERT_EQ(mkdir(dir.file("rx.kx330").c_str(), 0755), 0);
   dir.write("rx.txt", receive_control());
-  RunResult r = run_cmd7420(dir, {"rx.txt"});
+  dir.write("rx.kx330", "kept\n");
+  ASSERT_EQ(chmod(dir.file("rx.kx330").c_str(), 0444), 0);
+  RunResult r;
+  if (!run_without_override(dir, "rx.txt", &r)) GTEST_SKIP() << "cannot drop the permission override here";
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Couldn't open rx.kx330\n");
-  EXPECT_EQ(dir.read("rx.anl"), "");  // opened by the line before
+  EXPECT_EQ(dir.read("rx.kx330"), "kept\n");
 }
 
 TEST(BadInput, UnwritableTemporaryCommandFile) {

@@ -1,0 +1,219 @@
+// outputs.cpp — output files kept in memory streams until the end of the run,
+// then saved to temporaries and renamed over their names.
+#include "outputs.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <list>
+
+#include "records.h"
+#include "replacement.h"
+
+FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
+
+namespace {
+
+// The order in which outputs are saved, replaced and closed.
+constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
+constexpr int kMaxLinkHops = 40;  // as the system follows them
+
+// An open output: the memory stream's buffer (while the stream in its
+// handle slot is open) and the temporary that will replace its file.
+struct PendingOutput {
+  std::string name;
+  ReplacementFile file;
+  char* text = nullptr;
+  size_t size = 0;
+};
+PendingOutput pending[6];
+
+// An output whose whole text was given at once.
+struct WholeOutput {
+  int bit = 0;
+  std::string name;
+  std::string text;
+  ReplacementFile file;
+};
+std::list<WholeOutput> whole_outputs;
+
+PendingOutput& pending_of(int bit) {
+  int i = 0;
+  while (i < 5 && kOutputOrder[i] != bit) ++i;
+  return pending[i];
+}
+
+// Closes the output's handle and forgets it; a temporary that was not
+// renamed is removed.
+void drop(int bit) {
+  PendingOutput& p = pending_of(bit);
+  output_file(bit).reset();
+  std::free(p.text);
+  p.text = nullptr;
+  p.size = 0;
+  p.file.discard();
+  p.name.clear();
+  g.printout &= ~bit;
+}
+
+std::string directory_of(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+bool read_link(const std::string& path, std::string* target) {
+  std::string buf(256, '\0');
+  for (;;) {
+    ssize_t n = readlink(path.c_str(), &buf[0], buf.size());
+    if (n < 0) return false;
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      *target = buf;
+      return true;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+enum class Reached { kRegular, kNothing, kOther, kError };
+
+// The file that writing to `path` reaches, through any symbolic links: a
+// regular file, nothing yet (a new file would be created there), something
+// else, or no answer (a loop, an unreadable directory).
+Reached follow_links(const std::string& path, std::string* target) {
+  std::string p = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat st;
+    if (lstat(p.c_str(), &st) != 0) {
+      *target = p;
+      return errno == ENOENT ? Reached::kNothing : Reached::kError;
+    }
+    if (S_ISREG(st.st_mode)) {
+      *target = p;
+      return Reached::kRegular;
+    }
+    if (!S_ISLNK(st.st_mode)) return Reached::kOther;
+    std::string link;
+    if (!read_link(p, &link)) return Reached::kError;
+    p = !link.empty() && link[0] == '/' ? link : directory_of(p) + link;
+  }
+  return Reached::kError;
+}
+
+}  // namespace
+
+FilePtr& output_file(int bit) {
+  switch (bit) {
+    case kOutAnl: return f_anl;
+    case kOutKx330: return f_kx330;
+    case kOutSim: return f_sim;
+    case kOutTbl: return f_tbl;
+    case kOutDbg: return f_dbg;
+    default: return f_h;
+  }
+}
+
+OutputOpen open_output(int bit, const std::string& path) {
+  drop(bit);
+  std::string target;
+  switch (follow_links(path, &target)) {
+    case Reached::kOther: return OutputOpen::kNotRegular;
+    case Reached::kError: return OutputOpen::kFailed;
+    default: break;
+  }
+  PendingOutput& p = pending_of(bit);
+  if (p.file.create(target) != 0) return OutputOpen::kFailed;
+  std::FILE* f = open_memstream(&p.text, &p.size);
+  if (!f) {
+    p.file.discard();
+    return OutputOpen::kFailed;
+  }
+  output_file(bit).reset(f);
+  p.name = path;
+  g.printout |= bit;
+  return OutputOpen::kOpened;
+}
+
+bool save_outputs(int bits, OutputFailure* failure) {
+  auto fail = [&](int bit, int error) {
+    *failure = {pending_of(bit).name, error};
+    drop(bit);
+    return false;
+  };
+  auto to_save = [&](int bit) {
+    const PendingOutput& p = pending_of(bit);
+    return (bits & bit) && p.file.active() && !p.file.closed();
+  };
+  for (int bit : kOutputOrder) {
+    if (!to_save(bit)) continue;
+    PendingOutput& p = pending_of(bit);
+    std::FILE* f = output_file(bit).get();
+    // A memory stream fails only for want of memory.
+    if (std::fflush(f) != 0 || std::ferror(f)) return fail(bit, ENOMEM);
+    if (int error = p.file.write_all(p.text, p.size)) return fail(bit, error);
+  }
+  for (int bit : kOutputOrder) {
+    if (!to_save(bit)) continue;
+    if (int error = pending_of(bit).file.close()) return fail(bit, error);
+  }
+  for (auto w = whole_outputs.begin(); w != whole_outputs.end(); ++w) {
+    if (!(bits & w->bit) || w->file.closed()) continue;
+    int error = w->file.write_all(w->text.data(), w->text.size());
+    if (error == 0) error = w->file.close();
+    if (error != 0) {
+      *failure = {w->name, error};
+      whole_outputs.erase(w);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool replace_outputs(int bits, OutputFailure* failure) {
+  for (int bit : kOutputOrder) {
+    PendingOutput& p = pending_of(bit);
+    if ((bits & bit) && p.file.active() && p.file.closed()) {
+      if (int error = p.file.commit()) {
+        *failure = {p.name, error};
+        drop(bit);
+        return false;
+      }
+    }
+    drop(bit);
+  }
+  while (!whole_outputs.empty()) {
+    WholeOutput& w = whole_outputs.front();
+    int error = (bits & w.bit) && w.file.closed() ? w.file.commit() : 0;
+    if (error != 0) *failure = {w.name, error};
+    g.printout &= ~w.bit;
+    whole_outputs.pop_front();
+    if (error != 0) return false;
+  }
+  return true;
+}
+
+OutputOpen add_whole_output(int bit, const std::string& path, std::string text) {
+  std::string target;
+  switch (follow_links(path, &target)) {
+    case Reached::kOther: return OutputOpen::kNotRegular;
+    case Reached::kError: return OutputOpen::kFailed;
+    default: break;
+  }
+  whole_outputs.emplace_back();
+  WholeOutput& w = whole_outputs.back();
+  if (w.file.create(target) != 0) {
+    whole_outputs.pop_back();
+    return OutputOpen::kFailed;
+  }
+  w.bit = bit;
+  w.name = path;
+  w.text = std::move(text);
+  return OutputOpen::kOpened;
+}
+
+void discard_outputs() {
+  for (int bit : kOutputOrder) drop(bit);
+  whole_outputs.clear();
+}
