@@ -1,92 +1,139 @@
 #!/usr/bin/env bash
 # Times whole cmd7420 processes on an example against the floor of the job:
-# a trivial process (cp) that writes the same output bytes, the finished
-# run's outputs copied into a fresh directory. Each run is paired with one
-# floor run right after it, and both start in fresh directories, so both
-# create their files rather than rewrite them. Wall-clock time is what a
-# user waits; where perf is installed, each pair is run once more under
-# "perf stat -e task-clock" for the CPU time of both processes, which a
-# loaded machine disturbs much less. Also reports the peak memory of one run
-# (/usr/bin/time -v).
+# `cp` of the same output bytes (the run's six outputs and the temporary
+# command file) into an empty directory.
 #
-#   bench/time_process.sh [runs] [example]      (defaults: 200 rx4_agc.txt)
+#   bench/time_process.sh [-n ROUNDS] [-e EXAMPLE] [BIN...]
+#       (defaults: 200 rounds, rx4_agc.txt, build/cmd7420 or $CMD7420_BIN)
 #
-# Run from the source tree after building; CMD7420_BIN names another binary
-# to time instead of build/cmd7420.
+# Each round runs every BIN once and the floor once, in an order that
+# rotates from round to round, so that a change of load falls on all of them
+# alike; several binaries (a build before a change and one after it) are
+# thus compared in one session. Every run creates its files afresh: all
+# directories are made before the timed loop and removed after it, since
+# deleting files between runs makes the file system work on those deletions
+# while the next run is timed.
+#
+# Per binary: wall time and CPU time (user + system of the process, from
+# wait4, which a loaded machine disturbs much less than the wall time) as
+# median and spread (p10, p90), each also as the median of the per-round
+# ratios to the floor; the peak memory (maximum resident set size, from GNU
+# time, whose own footprint before exec is below 1 MiB) of a few runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-200}
-example=${2:-rx4_agc.txt}
-bin=$(realpath "${CMD7420_BIN:-build/cmd7420}")
-stem=${example%%.*}
-[ -x "$bin" ] || { echo "$bin: not built" >&2; exit 1; }
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-
-now_us() { local t=${EPOCHREALTIME/./}; echo "${t#0}"; }
-
-# The task-clock of a "perf stat -x," report, in microseconds.
-task_clock_us() { awk -F, '/task-clock/ {printf "%d\n", $1 * 1000}' "$1"; }
-
-perf=
-if command -v perf >/dev/null && perf stat -e task-clock -o /dev/null true 2>/dev/null; then perf=1; fi
-
-run_times=() floor_times=() ratios=() run_cpu=() floor_cpu=() cpu_ratios=()
-for ((i = 0; i < runs; i++)); do
-  work=$scratch/run$i copy=$scratch/copy$i
-  mkdir "$work" "$copy"
-  cp examples/*.txt examples/*.coef "$work/"
-
-  t0=$(now_us)
-  (cd "$work" && "$bin" "$example" >/dev/null 2>&1)
-  t1=$(now_us)
-  outputs=("$work"/"$stem".{anl,dbg,kx330,sim,tbl,h} "$work"/cmd7420TmpCmdFile)
-  t2=$(now_us)
-  cp "${outputs[@]}" "$copy/"
-  t3=$(now_us)
-
-  run_times+=($((t1 - t0)))
-  floor_times+=($((t3 - t2)))
-  ratios+=($(((t1 - t0) * 1000 / (t3 - t2))))
-  rm -rf "$work" "$copy"
-
-  if [ -n "$perf" ]; then
-    mkdir "$work" "$copy"
-    cp examples/*.txt examples/*.coef "$work/"
-    (cd "$work" && perf stat -x, -e task-clock -o "$scratch/cpu" -- "$bin" "$example" >/dev/null 2>&1)
-    run_cpu+=($(task_clock_us "$scratch/cpu"))
-    perf stat -x, -e task-clock -o "$scratch/cpu" -- cp "${outputs[@]}" "$copy/"
-    floor_cpu+=($(task_clock_us "$scratch/cpu"))
-    cpu_ratios+=($((run_cpu[-1] * 1000 / floor_cpu[-1])))
-    rm -rf "$work" "$copy"
-  fi
+rounds=200 example=rx4_agc.txt
+while getopts n:e: opt; do
+  case $opt in
+    n) rounds=$OPTARG ;;
+    e) example=$OPTARG ;;
+    *) exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+[ $# -gt 0 ] || set -- "${CMD7420_BIN:-build/cmd7420}"
+bins=()
+for b in "$@"; do
+  [ -x "$b" ] || { echo "$b: not built" >&2; exit 1; }
+  bins+=("$(realpath "$b")")
 done
 
-# The p-th percentile (0..100) of the numbers given.
-percentile() {
-  local p=$1
-  shift
-  printf '%s\n' "$@" | sort -n | awk -v p="$p" '{v[NR] = $1} END {i = int((NR - 1) * p / 100) + 1; print v[i]}'
-}
+exec python3 - "$rounds" "$example" "$PWD/examples" "${bins[@]}" <<'EOF'
+import os, shutil, statistics, subprocess, sys, tempfile, time
 
-mkdir "$scratch/mem"
-cp examples/*.txt examples/*.coef "$scratch/mem/"
-peak_kib=$(cd "$scratch/mem" && /usr/bin/time -v "$bin" "$example" 2>&1 >/dev/null |
-  awk -F': ' '/Maximum resident set size/ {print $2}')
-bytes=$(cat "$scratch/mem"/"$stem".{anl,dbg,kx330,sim,tbl,h} "$scratch/mem"/cmd7420TmpCmdFile | wc -c)
+rounds, example, examples = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+bins = sys.argv[4:]
+inputs = [f for f in sorted(os.listdir(examples)) if f.endswith((".txt", ".coef"))]
+devnull = os.open(os.devnull, os.O_WRONLY)
+quiet = [(os.POSIX_SPAWN_DUP2, devnull, 1), (os.POSIX_SPAWN_DUP2, devnull, 2)]
 
-echo "example            $example ($runs paired runs, $bytes output bytes)"
-echo "cmd7420 wall time  median $(percentile 50 "${run_times[@]}") us  (p10 $(percentile 10 "${run_times[@]}"), p90 $(percentile 90 "${run_times[@]}"))"
-echo "floor (cp) wall    median $(percentile 50 "${floor_times[@]}") us  (p10 $(percentile 10 "${floor_times[@]}"), p90 $(percentile 90 "${floor_times[@]}"))"
-r=$(percentile 50 "${ratios[@]}")
-echo "wall run / floor   median of the pairs $((r / 1000)).$(printf '%03d' $((r % 1000)))"
-if [ -n "$perf" ]; then
-  echo "cmd7420 CPU time   median $(percentile 50 "${run_cpu[@]}") us  (p10 $(percentile 10 "${run_cpu[@]}"), p90 $(percentile 90 "${run_cpu[@]}"))"
-  echo "floor CPU time     median $(percentile 50 "${floor_cpu[@]}") us  (p10 $(percentile 10 "${floor_cpu[@]}"), p90 $(percentile 90 "${floor_cpu[@]}"))"
-  r=$(percentile 50 "${cpu_ratios[@]}")
-  echo "CPU run / floor    median of the pairs $((r / 1000)).$(printf '%03d' $((r % 1000)))"
-fi
-echo "peak memory        $peak_kib KiB (maximum resident set size)"
-echo "load average       $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min, at the end)"
+def fresh_dir(path, with_inputs):
+    os.mkdir(path)
+    if with_inputs:
+        for f in inputs:
+            shutil.copyfile(os.path.join(examples, f), os.path.join(path, f))
+
+def spawn(argv, cwd):
+    """Wall and CPU time in microseconds, and the exit status, of one process."""
+    os.chdir(cwd)
+    t0 = time.perf_counter_ns()
+    pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=quiet)
+    _, status, ru = os.wait4(pid, 0)
+    t1 = time.perf_counter_ns()
+    return (t1 - t0) / 1000, (ru.ru_utime + ru.ru_stime) * 1e6, os.waitstatus_to_exitcode(status)
+
+scratch = tempfile.mkdtemp(prefix="cmd7420_time_")
+try:
+    # One run of each binary outside the loop: its outputs (the floor copies
+    # those of the first binary) and a check that all binaries agree.
+    outputs = None
+    for i, b in enumerate(bins):
+        ref = os.path.join(scratch, f"ref{i}")
+        fresh_dir(ref, True)
+        spawn([b, example], ref)
+        made = {f: open(os.path.join(ref, f), "rb").read()
+                for f in sorted(os.listdir(ref)) if f not in inputs}
+        if outputs is None:
+            outputs, ref0 = made, ref
+        elif made != outputs:
+            print(f"warning: {b} writes other outputs than {bins[0]}", file=sys.stderr)
+    copy_argv = [shutil.which("cp")] + [os.path.join(ref0, f) for f in outputs] + ["."]
+
+    kinds = list(range(len(bins))) + ["cp"]
+    for r in range(rounds):
+        for k in kinds:
+            fresh_dir(os.path.join(scratch, f"r{r}_{k}"), k != "cp")
+    os.sync()
+    load_before = open("/proc/loadavg").read().split()[:3]
+    wall = {k: [] for k in kinds}
+    cpu = {k: [] for k in kinds}
+    for r in range(rounds):
+        shift = r % len(kinds)
+        for k in kinds[shift:] + kinds[:shift]:
+            cwd = os.path.join(scratch, f"r{r}_{k}")
+            argv = copy_argv if k == "cp" else [bins[k], example]
+            w, c, status = spawn(argv, cwd)
+            if k == "cp" and status != 0:
+                sys.exit("cp failed")
+            wall[k].append(w)
+            cpu[k].append(c)
+    load_after = open("/proc/loadavg").read().split()[:3]
+
+    def peak_kib(b):
+        runs = []
+        for i in range(5):
+            cwd = os.path.join(scratch, f"mem_{b}_{i}")
+            fresh_dir(cwd, b != "cp")
+            argv = copy_argv if b == "cp" else [bins[b], example]
+            p = subprocess.run(["/usr/bin/time", "-f", "%M"] + argv, cwd=cwd,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+            runs.append(int(p.stderr.strip().splitlines()[-1]))
+        return statistics.median(runs)
+
+    def pct(values, p):
+        v = sorted(values)
+        return v[int((len(v) - 1) * p / 100)]
+
+    def spread(values, unit_scale=1000, unit="ms"):
+        return (f"{statistics.median(values) / unit_scale:.3f} {unit} "
+                f"(p10 {pct(values, 10) / unit_scale:.3f}, p90 {pct(values, 90) / unit_scale:.3f})")
+
+    def ratio(k, times):
+        return statistics.median(a / b for a, b in zip(times[k], times["cp"]))
+
+    size = sum(len(t) for t in outputs.values())
+    print(f"example      {example}: {len(outputs)} files, {size} bytes written")
+    print(f"rounds       {rounds}, order rotating over {len(kinds)} kinds per round")
+    print(f"load average {' '.join(load_before)} before, {' '.join(load_after)} after (1, 5, 15 min)")
+    for k in kinds:
+        name = "cp (floor)" if k == "cp" else bins[k]
+        print(f"\n{name}")
+        print(f"  wall   {spread(wall[k])}")
+        print(f"  CPU    {spread(cpu[k])}")
+        if k != "cp":
+            print(f"  ratio to cp, median of the rounds: wall {ratio(k, wall):.3f}, CPU {ratio(k, cpu):.3f}")
+        print(f"  peak memory {peak_kib(k):.0f} KiB (median of 5 runs)")
+finally:
+    os.chdir("/")
+    shutil.rmtree(scratch, ignore_errors=True)
+EOF
