@@ -5,12 +5,13 @@
 // come at the very end.
 #include "writeit.h"
 
-#include <cstdio>
+#include <optional>
 
 #include "diag.h"
 #include "records.h"
 #include "setregs.h"
 #include "strtab.h"
+#include "textblock.h"
 
 int page_reg = -1;
 int nwrites = 0;
@@ -47,98 +48,115 @@ bool is_mixer_index(int ireg) {
   return false;
 }
 
-// One write of the sequence, handed to each requested writer in turn.
-void emit(int page, int addr, int val) {
-  if (g.printout & kOutKx330) write_kx330(page, addr, val);
-  if (g.printout & kOutH) write_hfile(page, addr, val);
-}
-
-void emit_page(int page, const int* words) {
-  for (int i = 0; i < kWordsPerPage; ++i) emit(page, kFirstPagedAddr + i, words[i]);
-}
-
-void emit_channel_rams(int j) {
-  const CHAN& c = chan[j];
-  const int base = kChannelPageStride * j;
-  emit_page(base + kSwapRamPage, c.swapram);
-  emit_page(base + kBackEndRamPage, c.beram);
-  for (int k = 0; k < kCoefRamPages; ++k) emit_page(base + k, c.coefram + kWordsPerPage * k);
-}
-
-// The one-shot writes that start the chip for the chosen sync mode; the
-// added 16 or 8 sets a bit of the one-shot field above the sync select.
-void emit_sync_writes() {
-  const unsigned sync = static_cast<unsigned>(g.soB_sync);
-  switch (g.sync_mode) {
-    case 4:
-    case 6:
-    case 8:
-      emit(kDirectPage, kSyncAddr, static_cast<int>(sync + 16));
-      break;
-    case 5:
-    case 7:
-    case 9:
-      emit(kDirectPage, kSyncAddr, g.soB_sync);
-      emit(kDirectPage, kSyncAddr, static_cast<int>(sync + 8));
-      break;
-    default:
-      break;
+void kx330_line(TextBlock& out, int page, int addr, int val) {
+  if (page != kDirectPage) {
+    if (page != page_reg)
+      out.put("dwr16 ").hex(kPageSelectAddr).put(' ').hex(as_hex(page)).put('\n');
+    page_reg = page;
   }
+  out.put("dwr16 ").hex(as_hex(addr)).put(' ').hex(low16(val)).put('\n');
 }
 
-void write_hfile_head() {
-  std::FILE* f = f_h.get();
-  std::fputs("struct {\n", f);
-  std::fputs("    short page;\n", f);
-  std::fputs("    short addr;\n", f);
-  std::fputs("    short val;\n", f);
-  std::fputs("} regs[] = {\n", f);
+void hfile_entry(TextBlock& out, int page, int addr, int val) {
+  if (nwrites != 0) out.put(",\n");
+  out.put("    { 0x").hex(as_hex(page)).put(", 0x").hex(as_hex(addr)).put(", 0x").hex(low16(val));
+  out.put(" }");
+  ++nwrites;
 }
 
-void write_hfile_tail() {
-  std::FILE* f = f_h.get();
-  std::fputs("\n};\n\n", f);
-  std::fprintf(f, "int nwrites = %d;\n", nwrites);
-}
+// The register write sequence, handed to each requested writer in turn.
+class Sequence {
+ public:
+  Sequence() {
+    if (g.printout & kOutKx330) kx330_.emplace(f_kx330.get());
+    if (g.printout & kOutH) h_.emplace(f_h.get());
+  }
+
+  void emit(int page, int addr, int val) {
+    if (kx330_) kx330_line(*kx330_, page, addr, val);
+    if (h_) hfile_entry(*h_, page, addr, val);
+  }
+
+  void emit_page(int page, const int* words) {
+    for (int i = 0; i < kWordsPerPage; ++i) emit(page, kFirstPagedAddr + i, words[i]);
+  }
+
+  void emit_channel_rams(int j) {
+    const CHAN& c = chan[j];
+    const int base = kChannelPageStride * j;
+    emit_page(base + kSwapRamPage, c.swapram);
+    emit_page(base + kBackEndRamPage, c.beram);
+    for (int k = 0; k < kCoefRamPages; ++k) emit_page(base + k, c.coefram + kWordsPerPage * k);
+  }
+
+  // The one-shot writes that start the chip for the chosen sync mode; the
+  // added 16 or 8 sets a bit of the one-shot field above the sync select.
+  void emit_sync_writes() {
+    const unsigned sync = static_cast<unsigned>(g.soB_sync);
+    switch (g.sync_mode) {
+      case 4:
+      case 6:
+      case 8:
+        emit(kDirectPage, kSyncAddr, static_cast<int>(sync + 16));
+        break;
+      case 5:
+      case 7:
+      case 9:
+        emit(kDirectPage, kSyncAddr, g.soB_sync);
+        emit(kDirectPage, kSyncAddr, static_cast<int>(sync + 8));
+        break;
+      default:
+        break;
+    }
+  }
+
+  void hfile_head() {
+    if (h_) h_->put("struct {\n    short page;\n    short addr;\n    short val;\n} regs[] = {\n");
+  }
+
+  void hfile_tail() {
+    if (h_) h_->put("\n};\n\nint nwrites = ").dec(nwrites).put(";\n");
+  }
+
+ private:
+  std::optional<TextBlock> kx330_, h_;
+};
 
 void write_table() {
-  std::FILE* f = f_tbl.get();
+  TextBlock out(f_tbl.get());
+  constexpr size_t kNameWidth = 20;
+  constexpr size_t kValueWidth = 5;
   for (int i = 0; i < nfields; ++i) {
     const yyy_STRTAB* s = fields[i];
     const char* name = s->ptr.c_str();
     if (!is_double(s)) {
       if (!s->value[0]) continue;
-      if (s->value[1])
-        std::fprintf(f, "%-20s %5d %5d %5d %5d\n", name, *s->value[0], *s->value[1],
-                     *s->value[2], *s->value[3]);
-      else
-        std::fprintf(f, "%-20s %d\n", name, *s->value[0]);
+      out.padded(name, kNameWidth);
+      if (s->value[1]) {
+        for (int c = 0; c < kNumChannels; ++c) out.put(' ').dec(*s->value[c], kValueWidth);
+      } else {
+        out.put(' ').dec(*s->value[0]);
+      }
     } else {
       if (!s->dvalue[0]) continue;
-      if (s->dvalue[1])
-        std::fprintf(f, "%-20s %lf %lf %lf %lf\n", name, *s->dvalue[0], *s->dvalue[1],
-                     *s->dvalue[2], *s->dvalue[3]);
-      else
-        std::fprintf(f, "%-20s %lf\n", name, *s->dvalue[0]);
+      out.padded(name, kNameWidth);
+      const int n = s->dvalue[1] ? kNumChannels : 1;
+      for (int c = 0; c < n; ++c) out.put(' ').fixed6(*s->dvalue[c]);
     }
+    out.put('\n');
   }
 }
 
 }  // namespace
 
 void write_kx330(int page, int addr, int val) {
-  std::FILE* f = f_kx330.get();
-  if (page != kDirectPage) {
-    if (page != page_reg) std::fprintf(f, "dwr16 %x %x\n", kPageSelectAddr, as_hex(page));
-    page_reg = page;
-  }
-  std::fprintf(f, "dwr16 %x %x\n", as_hex(addr), low16(val));
+  TextBlock out(f_kx330.get());
+  kx330_line(out, page, addr, val);
 }
 
 void write_hfile(int page, int addr, int val) {
-  std::fprintf(f_h.get(), "%s    { 0x%x, 0x%x, 0x%x }", nwrites == 0 ? "" : ",\n", as_hex(page),
-               as_hex(addr), low16(val));
-  ++nwrites;
+  TextBlock out(f_h.get());
+  hfile_entry(out, page, addr, val);
 }
 
 void reset_writeit() {
@@ -148,65 +166,64 @@ void reset_writeit() {
 
 void writehw() {
   reset_writeit();
-  if (g.printout & kOutH) write_hfile_head();
+  Sequence seq;
+  seq.hfile_head();
 
-  emit(kDirectPage, kPowerDownAddr, kAllPoweredDown);
-  for (int j = 0; j < kNumChannels; ++j) emit(kMixerPages[j], kMixerAddrs[j], 0);
+  seq.emit(kDirectPage, kPowerDownAddr, kAllPoweredDown);
+  for (int j = 0; j < kNumChannels; ++j) seq.emit(kMixerPages[j], kMixerAddrs[j], 0);
   for (int ireg = 1; ireg < kNumRegs; ++ireg) {
     if (regs[ireg] == kRegUnwritten || is_mixer_index(ireg)) continue;
     RegLocation loc = reg_location(ireg);
-    emit(loc.page, loc.addr, regs[ireg]);
+    seq.emit(loc.page, loc.addr, regs[ireg]);
   }
-  for (int j = 0; j < kNumChannels; ++j) emit_channel_rams(j);
+  for (int j = 0; j < kNumChannels; ++j) seq.emit_channel_rams(j);
   for (int j = 0; j < kNumChannels; ++j)
-    emit(kMixerPages[j], kMixerAddrs[j], regs[mixer_index(j)]);
-  emit(kDirectPage, kPowerDownAddr, regs[kPowerDownAddr]);
-  emit(kDirectPage, kOutputEnableAddr, regs[kOutputEnableAddr]);
-  emit_sync_writes();
+    seq.emit(kMixerPages[j], kMixerAddrs[j], regs[mixer_index(j)]);
+  seq.emit(kDirectPage, kPowerDownAddr, regs[kPowerDownAddr]);
+  seq.emit(kDirectPage, kOutputEnableAddr, regs[kOutputEnableAddr]);
+  seq.emit_sync_writes();
 
-  if (g.printout & kOutH) write_hfile_tail();
+  seq.hfile_tail();
 }
 
 void writesim() {
-  std::FILE* f = f_sim.get();
+  TextBlock out(f_sim.get());
   // Only the 0x15 mixer registers are held back to the end here.
   const int mixer_a = mixer_index(0);
   const int mixer_c = mixer_index(2);
   for (int ireg = 0; ireg < kNumRegs; ++ireg) {
     if (regs[ireg] == kRegUnwritten || ireg == mixer_a || ireg == mixer_c) continue;
     if (ireg == kPowerDownAddr) {
-      std::fputs("Wglb 0 0xfff0\n", f);
-      std::fputs("Wcon 0x80 0x15 0\n", f);
-      std::fputs("Wcon 0xa0 0x15 0\n", f);
+      out.put("Wglb 0 0xfff0\nWcon 0x80 0x15 0\nWcon 0xa0 0x15 0\n");
       continue;
     }
     RegLocation loc = reg_location(ireg);
     if (loc.page == kDirectPage)
-      std::fprintf(f, "Wglb 0x%x 0x%x\n", as_hex(loc.addr), low16(regs[ireg]));
+      out.put("Wglb 0x").hex(as_hex(loc.addr));
     else
-      std::fprintf(f, "Wcon 0x%x 0x%x 0x%x\n", as_hex(loc.page), as_hex(loc.addr),
-                   low16(regs[ireg]));
+      out.put("Wcon 0x").hex(as_hex(loc.page)).put(" 0x").hex(as_hex(loc.addr));
+    out.put(" 0x").hex(low16(regs[ireg])).put('\n');
   }
   for (int j = 0; j < kNumChannels; ++j) {
     const CHAN& c = chan[j];
     for (int k = 0; k < kCoefRamPages; ++k) {
-      std::fprintf(f, "QOEF %d %d", j, k);
+      out.put("QOEF ").dec(j).put(' ').dec(k);
       for (int i = 0; i < kWordsPerPage; ++i)
-        std::fprintf(f, " 0x%x", low16(c.coefram[kWordsPerPage * k + i]));
-      std::fputs(";\n", f);
+        out.put(" 0x").hex(low16(c.coefram[kWordsPerPage * k + i]));
+      out.put(";\n");
     }
-    std::fprintf(f, "SWRAM %d ", j);
+    out.put("SWRAM ").dec(j).put(' ');
     for (int i = 0; i < kWordsPerPage; ++i)
-      std::fprintf(f, " %d", static_cast<int>(low16(c.swapram[i])));
-    std::fputs(";\n", f);
-    std::fprintf(f, "BERAM %d ", j);
-    for (int i = 0; i < kWordsPerPage; ++i) std::fprintf(f, " 0x%x", low16(c.beram[i]));
-    std::fputs(";\n", f);
+      out.put(' ').dec(static_cast<int>(low16(c.swapram[i])));
+    out.put(";\n");
+    out.put("BERAM ").dec(j).put(' ');
+    for (int i = 0; i < kWordsPerPage; ++i) out.put(" 0x").hex(low16(c.beram[i]));
+    out.put(";\n");
   }
-  std::fprintf(f, "Wcon 0x80 0x15 0x%x\n", as_hex(regs[mixer_a]));
-  std::fprintf(f, "Wcon 0xa0 0x15 0x%x\n", as_hex(regs[mixer_c]));
-  std::fprintf(f, "Wglb 0 0x%x\n", low16(regs[kPowerDownAddr]));
-  std::fprintf(f, "Wglb 3 0x%x\n", low16(regs[kOutputEnableAddr]));
+  out.put("Wcon 0x80 0x15 0x").hex(as_hex(regs[mixer_a])).put('\n');
+  out.put("Wcon 0xa0 0x15 0x").hex(as_hex(regs[mixer_c])).put('\n');
+  out.put("Wglb 0 0x").hex(low16(regs[kPowerDownAddr])).put('\n');
+  out.put("Wglb 3 0x").hex(low16(regs[kOutputEnableAddr])).put('\n');
 }
 
 void writeall() {
