@@ -1,13 +1,13 @@
-// outputs.cpp — output files kept in memory streams until the end of the run,
-// then saved to temporaries and renamed over their names.
+// outputs.cpp — output files kept in memory until the end of the run, then
+// saved to temporaries and renamed over their names.
 #include "outputs.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <list>
+#include <new>
 
 #include "records.h"
 #include "replacement.h"
@@ -20,15 +20,35 @@ namespace {
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
 constexpr int kMaxLinkHops = 40;  // as the system follows them
 
-// An open output: the memory stream's buffer (while the stream in its
-// handle slot is open) and the temporary that will replace its file.
+// An open output: its text so far, which the stream in its handle slot
+// appends to, and the temporary that will replace its file.
 struct PendingOutput {
   std::string name;
   ReplacementFile file;
-  char* text = nullptr;
-  size_t size = 0;
+  std::string text;
 };
 PendingOutput pending[6];
+
+// The stream's write function: the text grows as needed (by doubling, where
+// a memory stream would also clear each new part), and the stream keeps no
+// buffer of its own, so every write reaches the text at once.
+ssize_t append_to_text(void* cookie, const char* data, size_t size) {
+  try {
+    static_cast<PendingOutput*>(cookie)->text.append(data, size);
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return 0;  // the stream's error
+  }
+  return static_cast<ssize_t>(size);
+}
+
+std::FILE* open_text_stream(PendingOutput& p) {
+  cookie_io_functions_t io{};
+  io.write = append_to_text;
+  std::FILE* f = fopencookie(&p, "w", io);
+  if (f) std::setvbuf(f, nullptr, _IONBF, 0);
+  return f;
+}
 
 // An output whose whole text was given at once.
 struct WholeOutput {
@@ -50,9 +70,7 @@ PendingOutput& pending_of(int bit) {
 void drop(int bit) {
   PendingOutput& p = pending_of(bit);
   output_file(bit).reset();
-  std::free(p.text);
-  p.text = nullptr;
-  p.size = 0;
+  std::string().swap(p.text);
   p.file.discard();
   p.name.clear();
   g.printout &= ~bit;
@@ -125,7 +143,7 @@ OutputOpen open_output(int bit, const std::string& path) {
   }
   PendingOutput& p = pending_of(bit);
   if (p.file.create(target) != 0) return OutputOpen::kFailed;
-  std::FILE* f = open_memstream(&p.text, &p.size);
+  std::FILE* f = open_text_stream(p);
   if (!f) {
     p.file.discard();
     return OutputOpen::kFailed;
@@ -150,9 +168,9 @@ bool save_outputs(int bits, OutputFailure* failure) {
     if (!to_save(bit)) continue;
     PendingOutput& p = pending_of(bit);
     std::FILE* f = output_file(bit).get();
-    // A memory stream fails only for want of memory.
+    // The stream fails only for want of memory.
     if (std::fflush(f) != 0 || std::ferror(f)) return fail(bit, ENOMEM);
-    if (int error = p.file.write_all(p.text, p.size)) return fail(bit, error);
+    if (int error = p.file.write_all(p.text.data(), p.text.size())) return fail(bit, error);
   }
   for (int bit : kOutputOrder) {
     if (!to_save(bit)) continue;
