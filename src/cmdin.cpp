@@ -89,20 +89,36 @@ bool path_id(const std::string& path, FileId* id) {
 
 bool same_file(const FileId& a, const FileId& b) { return a.dev == b.dev && a.ino == b.ino; }
 
-std::vector<std::string> split_words(const std::string& line) {
-  std::vector<std::string> words;
-  size_t pos = line.find_first_not_of(seps);
-  while (pos != std::string::npos) {
-    size_t end = line.find_first_of(seps, pos);
-    words.push_back(line.substr(pos, end - pos));  // to the line's end when end is npos
-    pos = end == std::string::npos ? end : line.find_first_not_of(seps, end);
-  }
-  return words;
+// The characters of `seps`.
+bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '=' || c == '\r'; }
+
+// A line's text without its line end: [0, text_end).
+size_t text_end(const std::string& line) {
+  return !line.empty() && line.back() == '\n' ? line.size() - 1 : line.size();
 }
 
-std::string without_line_end(std::string text) {
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
+// The word of `line` that starts at or after `pos`: [*begin, *end); false
+// when there is none before the line end.
+bool next_word(const std::string& line, size_t pos, size_t* begin, size_t* end) {
+  const size_t stop = text_end(line);
+  while (pos < stop && is_separator(line[pos])) ++pos;
+  if (pos == stop) return false;
+  *begin = pos;
+  while (pos < stop && !is_separator(line[pos])) ++pos;
+  *end = pos;
+  return true;
+}
+
+// A line whose first word begins so is a comment; no variable's name does.
+bool is_comment_start(char c) { return c == '#' || c == '/' || c == ';'; }
+
+// The first `max` words of `line` into `words`; a line holds more words
+// than any command reads, and the vector keeps its room from line to line.
+void split_words(const std::string& line, size_t max, std::vector<std::string>& words) {
+  words.clear();
+  size_t begin = 0, end = 0;
+  while (words.size() < max && next_word(line, end, &begin, &end))
+    words.emplace_back(line, begin, end - begin);
 }
 
 bool starts_with(const std::string& s, const std::string& prefix) {
@@ -124,12 +140,31 @@ std::vector<std::string> command_file_names(const std::string& name) {
   return {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")};
 }
 
-FilePtr open_command_file(const std::string& name) {
+FilePtr open_command_file(const std::string& name, std::string* found) {
   for (const std::string& candidate : command_file_names(name)) {
     FilePtr f(open_readable(candidate));
-    if (f) return f;
+    if (f) {
+      *found = candidate;
+      return f;
+    }
   }
   return nullptr;
+}
+
+// The control file as the check for the temporary command file opened it,
+// kept for the cleaning, so that it is opened once: `name` as given and the
+// name it was found under.
+struct OpenedControl {
+  std::string name, found;
+  FilePtr file;
+};
+OpenedControl opened_control;
+
+// The kept control file when the cleaning asks for `candidate` of `name`.
+FilePtr take_opened_control(const std::string& name, const std::string& candidate) {
+  if (!opened_control.file || opened_control.name != name || opened_control.found != candidate)
+    return nullptr;
+  return std::move(opened_control.file);
 }
 
 std::string directory_part(const std::string& path) {
@@ -156,12 +191,12 @@ bool is_temporary_command_file(const std::string& path) {
 
 // Adds a piece of cleaned text read from line `line` of expanded.files[file];
 // a piece that does not end its line is continued by the next one.
-void add_cleaned(const std::string& piece, size_t file, int line) {
+void add_cleaned(std::string piece, size_t file, int line) {
   if (piece.empty()) return;  // a line the cleaning emptied
   if (!expanded.lines.empty() && expanded.lines.back().text.back() != '\n')
     expanded.lines.back().text += piece;
   else
-    expanded.lines.push_back({piece, file, line});
+    expanded.lines.push_back({std::move(piece), file, line});
 }
 
 bool at_end_of_file(std::FILE* f) {
@@ -190,8 +225,12 @@ void cut_caret_m(std::string& line) {
 bool kept_character(unsigned char c) { return (c >= ' ' && c <= '~') || c == '\n' || c == '\t'; }
 
 void delete_non_ascii(std::string& line, int lineno) {
-  std::string kept;
-  for (char c : line) {
+  // Nearly every line is plain text and stays as it is, uncopied.
+  size_t i = 0;
+  while (i < line.size() && kept_character(static_cast<unsigned char>(line[i]))) ++i;
+  if (i == line.size()) return;
+  std::string kept = line.substr(0, i);
+  for (char c : line.substr(i)) {
     if (kept_character(static_cast<unsigned char>(c))) {
       kept += c;
     } else {
@@ -213,7 +252,8 @@ FilePtr open_for_cleaning(const std::string& name, std::string* found) {
       return nullptr;
     }
     // Only the name as written earns a reason; the other names are guesses.
-    FilePtr f(open_readable(candidate, candidate == name ? &not_regular : nullptr));
+    FilePtr f = take_opened_control(name, candidate);
+    if (!f) f.reset(open_readable(candidate, candidate == name ? &not_regular : nullptr));
     if (f) {
       *found = candidate;
       return f;
@@ -223,6 +263,19 @@ FilePtr open_for_cleaning(const std::string& name, std::string* found) {
                   not_regular ? ": not a regular file" : ""),
            kModule, 84);
   return nullptr;
+}
+
+// The word after a leading "include", when `line` is an include line; the
+// words of any other line are never split out.
+bool include_line(const std::string& line, std::string* target) {
+  static const char kInclude[] = "include";
+  size_t begin = 0, end = 0;
+  if (!next_word(line, 0, &begin, &end) || end - begin != sizeof kInclude - 1 ||
+      line.compare(begin, end - begin, kInclude) != 0)
+    return false;
+  if (!next_word(line, end, &begin, &end)) return false;
+  target->assign(line, begin, end - begin);
+  return true;
 }
 
 bool too_many_lines(const std::string& name) {
@@ -241,7 +294,7 @@ bool preprocess(const std::string& name, int depth) {
   if (file_id(f.get(), &id)) control_inputs.push_back(id);
   const size_t file = expanded.files.size();
   expanded.files.push_back(found);
-  std::string line;
+  std::string line, included;
   int lineno = 0;
   while (read_piece(f.get(), kLinePiece, line)) {
     ++lineno;
@@ -253,20 +306,19 @@ bool preprocess(const std::string& name, int depth) {
     if (blank_line(line)) continue;
     cut_caret_m(line);
     delete_non_ascii(line, lineno);
-    std::vector<std::string> words = split_words(without_line_end(line));
-    if (words.size() >= 2 && words[0] == "include") {
+    if (include_line(line, &included)) {
       // Bounds the nesting, so an include cycle ends instead of exhausting
       // the open files and the stack.
       if (depth >= kMaxIncludeDepth) {
-        myerrfun(strfmt("Include files nested too deeply: %s", words[1].c_str()), kModule, 112);
+        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, 112);
         return false;
       }
-      if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(words[1]);
-      if (!preprocess(words[1], depth + 1)) return false;
+      if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
+      if (!preprocess(included, depth + 1)) return false;
       continue;
     }
     if (depth > 1 && ++cleaning.included_lines > kMaxIncludedLines) return too_many_lines(name);
-    add_cleaned(line, file, lineno);
+    add_cleaned(std::move(line), file, lineno);
   }
   add_cleaned("\n", file, lineno + 1);
   return true;
@@ -538,7 +590,9 @@ int createTmpCmdFile(const std::string& name) {
   cleaning = Cleaning();
   path_id(".", &cleaning.cwd);
   cleaning.tmp_exists = path_id(kTmpCmdFile, &cleaning.tmp);
-  return preprocess(name, 1) ? 0 : 1;
+  const bool cleaned = preprocess(name, 1);
+  opened_control = OpenedControl();
+  return cleaned ? 0 : 1;
 }
 
 const ExpandedControl& expanded_control() { return expanded; }
@@ -551,8 +605,11 @@ std::string expanded_text() {
 
 bool names_temporary_command_file(const std::string& name) {
   FileId id, tmp;
-  FilePtr f = open_command_file(name);
-  return file_id(f.get(), &id) && path_id(kTmpCmdFile, &tmp) && same_file(id, tmp);
+  std::string found;
+  FilePtr f = open_command_file(name, &found);
+  if (file_id(f.get(), &id) && path_id(kTmpCmdFile, &tmp) && same_file(id, tmp)) return true;
+  opened_control = {name, found, std::move(f)};
+  return false;
 }
 
 bool is_control_input(const std::string& path) {
@@ -609,7 +666,8 @@ std::FILE* open_readable(const std::string& path, bool* not_regular) {
 bool read_piece(std::FILE* f, size_t max, std::string& out) {
   out.clear();
   int c = 0;
-  while (out.size() < max && (c = std::getc(f)) != EOF) {
+  // The file is this thread's alone: no lock per character.
+  while (out.size() < max && (c = getc_unlocked(f)) != EOF) {
     out += static_cast<char>(c);
     if (c == '\n') break;
   }
@@ -628,11 +686,15 @@ int cmdin(const std::string& cmds, int* over_ride) {
   ch = 0;
   chanSet = 0;
   linecnt = 1;
+  std::vector<std::string> words;
   while (next_line < expanded.lines.size()) {
     const std::string& line = expanded.lines[next_line++].text;
-    std::vector<std::string> words = split_words(without_line_end(line));
-    if (!words.empty() && interpret_line(cmds, words, over_ride) == LineResult::kEndPass)
-      return err;
+    // A command reads at most its name and two words after it.
+    size_t begin = 0, end = 0;
+    if (next_word(line, 0, &begin, &end) && !is_comment_start(line[begin])) {
+      split_words(line, 3, words);
+      if (interpret_line(cmds, words, over_ride) == LineResult::kEndPass) return err;
+    }
     ++linecnt;
   }
   return err;
@@ -640,6 +702,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
 
 void reset_cmdin() {
   err = 0;
+  opened_control = OpenedControl();
   control_inputs.clear();
   expanded = ExpandedControl();
   next_line = 0;

@@ -241,7 +241,8 @@ TEST_F(Cmdin, FirstPassResultsReportsAndValues) {
        kModes + "channel 0\ngain=1.5\nchannel 1\ngain 1.5\nchannel 2\ngain, 1.5\nchannel 3\ngain = 1.5\n"
                 "\tfreq,=\t1.5 rest\n",
        0, "", 0, "gain=1.5 1:gain=1.5 2:gain=1.5 3:gain=1.5 3:freq=1.5", -1},
-      {"comment lines", kModes + "# gain 1\n// x\n/x\n;;\n; gain 2\n", 0, "", 0, "gain=-1", -1},
+      {"comment lines", kModes + "# gain 1\n// x\n/x\n;;\n; gain 2\n\t=#gain 3\n , ;gain 4\nbogus\n", 1,
+       unrecognised(10, {"bogus"}), 0, "gain=-1", -1},
       {"mode repeated but not changed", kModes + "mode ab receive\nmode ab transmit\n", 0,
        "Error: mode may not be changed \n", 0, "xmt=0", 1},  // reported, yet the pass has not failed
       {"assignment before the modes", "mode ab receive\nen_ck_loss 0\nmode cd receive\nchannel 1\nfreq 7\n", 0,
