@@ -3,34 +3,52 @@
 
 #include <string>
 
-TextBlock& TextBlock::put_beyond_block(const char* s, size_t n) {
-  flush();
-  if (n <= kSize) return put(s, n);
-  if (out_) std::fwrite(s, 1, n, out_);
+TextBlock& TextBlock::put(const char* s, size_t n) {
+  if (n > kSize) {
+    flush();
+    if (out_) std::fwrite(s, 1, n, out_);
+    return *this;
+  }
+  char* p = reserve(n);
+  std::memcpy(p, s, n);
+  commit(p + n);
+  return *this;
+}
+
+TextBlock& TextBlock::spaces(size_t n) {
+  for (size_t chunk; n > 0; n -= chunk) {
+    chunk = n < kSize ? n : kSize;
+    char* p = reserve(chunk);
+    std::memset(p, ' ', chunk);
+    commit(p + chunk);
+  }
+  return *this;
+}
+
+TextBlock& TextBlock::padded_text(const char* s, size_t n, size_t width, bool left) {
+  const size_t pad = n < width ? width - n : 0;
+  if (pad > kSize - n) {  // only for widths no writer asks for
+    if (left) return put(s, n).spaces(pad);
+    return spaces(pad).put(s, n);
+  }
+  char* p = reserve(n + pad);
+  char* text = left ? p : p + pad;
+  std::memcpy(text, s, n);
+  char* gap = left ? p + n : p;
+  for (size_t i = 0; i < pad; ++i) gap[i] = ' ';
+  commit(p + n + pad);
   return *this;
 }
 
 TextBlock& TextBlock::dec(int v, size_t width) {
-  char text[kMaxDigits];
-  char* const end = text + sizeof text;
-  char* p = end;
-  // The magnitude in unsigned arithmetic, so that INT_MIN has one too.
-  unsigned magnitude = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (v < 0) *--p = '-';
-  const size_t n = static_cast<size_t>(end - p);
-  for (size_t i = n; i < width; ++i) put(' ');
-  return put(p, n);
+  char text[kMaxNumber];
+  return padded_text(text, static_cast<size_t>(put_dec(text, v) - text), width, false);
 }
 
 TextBlock& TextBlock::padded(const char* s, size_t width) {
   const size_t n = std::strlen(s);
-  put(s, n);
-  for (size_t i = n; i < width; ++i) put(' ');
-  return *this;
+  if (n > kSize) return put(s, n);
+  return padded_text(s, n, width, true);
 }
 
 TextBlock& TextBlock::fixed6(double v) {

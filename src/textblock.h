@@ -9,45 +9,81 @@
 #include <cstring>
 #include <memory>
 
+// Formatting into room reserved in a block: each writes at `p` and returns
+// the end of what it wrote.
+
+template <size_t N>
+char* put_text(char* p, const char (&literal)[N]) {
+  std::memcpy(p, literal, N - 1);
+  return p + N - 1;
+}
+
+// As "%x" prints it: at most 8 characters.
+inline char* put_hex(char* p, unsigned v) {
+  // One digit per started group of four bits; 0 has one digit too.
+  char* const end = p + (35 - __builtin_clz(v | 1)) / 4;
+  char* q = end;
+  do {
+    *--q = "0123456789abcdef"[v & 15];
+    v >>= 4;
+  } while (v != 0);
+  return end;
+}
+
+// As "%d" prints it: at most 11 characters.
+inline char* put_dec(char* p, int v) {
+  // The magnitude in unsigned arithmetic, so that INT_MIN has one too.
+  unsigned m = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+  if (v < 0) *p++ = '-';
+  size_t n = 1;
+  for (unsigned rest = m; rest >= 10; rest /= 10) ++n;
+  char* const end = p + n;
+  char* q = end;
+  do {
+    *--q = static_cast<char>('0' + m % 10);
+    m /= 10;
+  } while (m != 0);
+  return end;
+}
+
 class TextBlock {
  public:
   static constexpr size_t kSize = 64 * 1024;
+  static constexpr size_t kMaxNumber = 11;  // characters of "%d" or "%x" of an int
 
   explicit TextBlock(std::FILE* out) : out_(out), buf_(new char[kSize]) {}
   ~TextBlock() { flush(); }
   TextBlock(const TextBlock&) = delete;
   TextBlock& operator=(const TextBlock&) = delete;
 
+  // Room for `n` (at most kSize) characters at the end of the block, for the
+  // put_ functions; `commit` takes the end of what was written there.
+  char* reserve(size_t n) {
+    if (kSize - used_ < n) flush();
+    return buf_.get() + used_;
+  }
+  void commit(char* end) { used_ = static_cast<size_t>(end - buf_.get()); }
+
   TextBlock& put(char c) {
-    room(1);
-    buf_[used_++] = c;
+    char* p = reserve(1);
+    *p = c;
+    commit(p + 1);
     return *this;
   }
-  TextBlock& put(const char* s, size_t n) {
-    if (n > kSize - used_) return put_beyond_block(s, n);
-    std::memcpy(buf_.get() + used_, s, n);
-    used_ += n;
-    return *this;
-  }
+  TextBlock& put(const char* s, size_t n);
   template <size_t N>
   TextBlock& put(const char (&literal)[N]) {
-    return put(literal, N - 1);
-  }
-  // As "%x" prints it.
-  TextBlock& hex(unsigned v) {
-    room(kMaxDigits);
-    // One digit per started group of four bits; 0 has one digit too.
-    const size_t n = (32 - static_cast<size_t>(__builtin_clz(v | 1)) + 3) / 4;
-    used_ += n;
-    char* p = buf_.get() + used_;
-    do {
-      *--p = "0123456789abcdef"[v & 15];
-      v >>= 4;
-    } while (v != 0);
+    commit(put_text(reserve(N - 1), literal));
     return *this;
   }
-  // As "%d" prints it.
-  TextBlock& dec(int v) { return dec(v, 0); }
+  TextBlock& hex(unsigned v) {
+    commit(put_hex(reserve(kMaxNumber), v));
+    return *this;
+  }
+  TextBlock& dec(int v) {
+    commit(put_dec(reserve(kMaxNumber), v));
+    return *this;
+  }
   // As "%5d" prints it: right-aligned in `width` characters, never cut.
   TextBlock& dec(int v, size_t width);
   // As "%-20s" prints it: left-aligned in `width` characters, never cut.
@@ -60,12 +96,10 @@ class TextBlock {
   void flush();
 
  private:
-  static constexpr size_t kMaxDigits = 11;  // of a 32-bit number with its sign
-
-  void room(size_t n) {
-    if (kSize - used_ < n) flush();
-  }
-  TextBlock& put_beyond_block(const char* s, size_t n);
+  TextBlock& spaces(size_t n);
+  // `s` (n <= kSize characters) with spaces after it (`left`) or before it
+  // up to `width` characters.
+  TextBlock& padded_text(const char* s, size_t n, size_t width, bool left);
 
   std::FILE* out_;
   std::unique_ptr<char[]> buf_;

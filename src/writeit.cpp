@@ -48,19 +48,35 @@ bool is_mixer_index(int ireg) {
   return false;
 }
 
+// The longest line or entry of each writer, line ends included.
+constexpr size_t kMaxKx330Lines = 2 * (sizeof "dwr16 " + 2 * TextBlock::kMaxNumber + 1);
+constexpr size_t kMaxHfileEntry = sizeof ",\n    { 0x, 0x, 0x }" + 3 * TextBlock::kMaxNumber;
+constexpr size_t kMaxSimLine = sizeof "QOEF  ;\n" + 2 * TextBlock::kMaxNumber +
+                               kWordsPerPage * (sizeof " 0x" + TextBlock::kMaxNumber);
+
 void kx330_line(TextBlock& out, int page, int addr, int val) {
+  char* p = out.reserve(kMaxKx330Lines);
   if (page != kDirectPage) {
-    if (page != page_reg)
-      out.put("dwr16 ").hex(kPageSelectAddr).put(' ').hex(as_hex(page)).put('\n');
+    if (page != page_reg) {
+      p = put_hex(put_text(p, "dwr16 "), kPageSelectAddr);
+      p = put_hex(put_text(p, " "), as_hex(page));
+      *p++ = '\n';
+    }
     page_reg = page;
   }
-  out.put("dwr16 ").hex(as_hex(addr)).put(' ').hex(low16(val)).put('\n');
+  p = put_hex(put_text(p, "dwr16 "), as_hex(addr));
+  p = put_hex(put_text(p, " "), low16(val));
+  *p++ = '\n';
+  out.commit(p);
 }
 
 void hfile_entry(TextBlock& out, int page, int addr, int val) {
-  if (nwrites != 0) out.put(",\n");
-  out.put("    { 0x").hex(as_hex(page)).put(", 0x").hex(as_hex(addr)).put(", 0x").hex(low16(val));
-  out.put(" }");
+  char* p = out.reserve(kMaxHfileEntry);
+  if (nwrites != 0) p = put_text(p, ",\n");
+  p = put_hex(put_text(p, "    { 0x"), as_hex(page));
+  p = put_hex(put_text(p, ", 0x"), as_hex(addr));
+  p = put_hex(put_text(p, ", 0x"), low16(val));
+  out.commit(put_text(p, " }"));
   ++nwrites;
 }
 
@@ -147,6 +163,41 @@ void write_table() {
   }
 }
 
+// A RAM line of the simulation file: its 16 words as " 0x%x", or as " %d"
+// for the swap RAM, after `p`; then ";\n".
+char* sim_ram_words(char* p, const int* words, bool decimal) {
+  for (int i = 0; i < kWordsPerPage; ++i)
+    p = decimal ? put_dec(put_text(p, " "), static_cast<int>(low16(words[i])))
+                : put_hex(put_text(p, " 0x"), low16(words[i]));
+  return put_text(p, ";\n");
+}
+
+void sim_register(TextBlock& out, int ireg) {
+  char* p = out.reserve(kMaxSimLine);
+  RegLocation loc = reg_location(ireg);
+  if (loc.page == kDirectPage) {
+    p = put_hex(put_text(p, "Wglb 0x"), as_hex(loc.addr));
+  } else {
+    p = put_hex(put_text(p, "Wcon 0x"), as_hex(loc.page));
+    p = put_hex(put_text(p, " 0x"), as_hex(loc.addr));
+  }
+  p = put_hex(put_text(p, " 0x"), low16(regs[ireg]));
+  out.commit(put_text(p, "\n"));
+}
+
+void sim_channel_rams(TextBlock& out, int j) {
+  const CHAN& c = chan[j];
+  for (int k = 0; k < kCoefRamPages; ++k) {
+    char* p = put_dec(put_text(out.reserve(kMaxSimLine), "QOEF "), j);
+    p = put_dec(put_text(p, " "), k);
+    out.commit(sim_ram_words(p, c.coefram + kWordsPerPage * k, false));
+  }
+  char* p = put_dec(put_text(out.reserve(kMaxSimLine), "SWRAM "), j);
+  out.commit(sim_ram_words(put_text(p, " "), c.swapram, true));
+  p = put_dec(put_text(out.reserve(kMaxSimLine), "BERAM "), j);
+  out.commit(sim_ram_words(put_text(p, " "), c.beram, false));
+}
+
 }  // namespace
 
 void write_kx330(int page, int addr, int val) {
@@ -193,33 +244,12 @@ void writesim() {
   const int mixer_c = mixer_index(2);
   for (int ireg = 0; ireg < kNumRegs; ++ireg) {
     if (regs[ireg] == kRegUnwritten || ireg == mixer_a || ireg == mixer_c) continue;
-    if (ireg == kPowerDownAddr) {
+    if (ireg == kPowerDownAddr)
       out.put("Wglb 0 0xfff0\nWcon 0x80 0x15 0\nWcon 0xa0 0x15 0\n");
-      continue;
-    }
-    RegLocation loc = reg_location(ireg);
-    if (loc.page == kDirectPage)
-      out.put("Wglb 0x").hex(as_hex(loc.addr));
     else
-      out.put("Wcon 0x").hex(as_hex(loc.page)).put(" 0x").hex(as_hex(loc.addr));
-    out.put(" 0x").hex(low16(regs[ireg])).put('\n');
+      sim_register(out, ireg);
   }
-  for (int j = 0; j < kNumChannels; ++j) {
-    const CHAN& c = chan[j];
-    for (int k = 0; k < kCoefRamPages; ++k) {
-      out.put("QOEF ").dec(j).put(' ').dec(k);
-      for (int i = 0; i < kWordsPerPage; ++i)
-        out.put(" 0x").hex(low16(c.coefram[kWordsPerPage * k + i]));
-      out.put(";\n");
-    }
-    out.put("SWRAM ").dec(j).put(' ');
-    for (int i = 0; i < kWordsPerPage; ++i)
-      out.put(' ').dec(static_cast<int>(low16(c.swapram[i])));
-    out.put(";\n");
-    out.put("BERAM ").dec(j).put(' ');
-    for (int i = 0; i < kWordsPerPage; ++i) out.put(" 0x").hex(low16(c.beram[i]));
-    out.put(";\n");
-  }
+  for (int j = 0; j < kNumChannels; ++j) sim_channel_rams(out, j);
   out.put("Wcon 0x80 0x15 0x").hex(as_hex(regs[mixer_a])).put('\n');
   out.put("Wcon 0xa0 0x15 0x").hex(as_hex(regs[mixer_c])).put('\n');
   out.put("Wglb 0 0x").hex(low16(regs[kPowerDownAddr])).put('\n');
