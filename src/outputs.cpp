@@ -7,10 +7,10 @@
 
 #include <cerrno>
 #include <list>
-#include <new>
 
 #include "records.h"
 #include "replacement.h"
+#include "textblock.h"
 
 FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
 
@@ -21,25 +21,25 @@ constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, k
 constexpr int kMaxLinkHops = 40;  // as the system follows them
 
 // An open output: its text so far, which the stream in its handle slot
-// appends to, and the temporary that will replace its file.
+// (`stream`) and the writers add to, and the temporary that will replace its
+// file.
 struct PendingOutput {
   std::string name;
   ReplacementFile file;
-  std::string text;
+  OutputText text;
+  std::FILE* stream = nullptr;
 };
 PendingOutput pending[6];
 
-// The stream's write function: the text grows as needed (by doubling, where
-// a memory stream would also clear each new part), and the stream keeps no
-// buffer of its own, so every write reaches the text at once.
+// The stream's write function. The stream keeps no buffer of its own, so
+// every write reaches the text at once and the writers can add to the same
+// text directly (a memory stream would copy it once more, and clear every
+// part it grows by).
 ssize_t append_to_text(void* cookie, const char* data, size_t size) {
-  try {
-    static_cast<PendingOutput*>(cookie)->text.append(data, size);
-  } catch (const std::bad_alloc&) {
-    errno = ENOMEM;
-    return 0;  // the stream's error
-  }
-  return static_cast<ssize_t>(size);
+  if (static_cast<PendingOutput*>(cookie)->text.append(data, size))
+    return static_cast<ssize_t>(size);
+  errno = ENOMEM;
+  return 0;  // the stream's error
 }
 
 std::FILE* open_text_stream(PendingOutput& p) {
@@ -70,7 +70,8 @@ PendingOutput& pending_of(int bit) {
 void drop(int bit) {
   PendingOutput& p = pending_of(bit);
   output_file(bit).reset();
-  std::string().swap(p.text);
+  p.text.clear();
+  p.stream = nullptr;
   p.file.discard();
   p.name.clear();
   g.printout &= ~bit;
@@ -122,6 +123,12 @@ Reached follow_links(const std::string& path, std::string* target) {
 
 }  // namespace
 
+OutputText* collected_text(int bit) {
+  PendingOutput& p = pending_of(bit);
+  std::FILE* f = output_file(bit).get();
+  return f && f == p.stream ? &p.text : nullptr;
+}
+
 FilePtr& output_file(int bit) {
   switch (bit) {
     case kOutAnl: return f_anl;
@@ -149,6 +156,7 @@ OutputOpen open_output(int bit, const std::string& path) {
     return OutputOpen::kFailed;
   }
   output_file(bit).reset(f);
+  p.stream = f;
   p.name = path;
   g.printout |= bit;
   return OutputOpen::kOpened;
@@ -168,8 +176,8 @@ bool save_outputs(int bits, OutputFailure* failure) {
     if (!to_save(bit)) continue;
     PendingOutput& p = pending_of(bit);
     std::FILE* f = output_file(bit).get();
-    // The stream fails only for want of memory.
-    if (std::fflush(f) != 0 || std::ferror(f)) return fail(bit, ENOMEM);
+    // The text fails only for want of memory.
+    if (std::fflush(f) != 0 || std::ferror(f) || p.text.failed()) return fail(bit, ENOMEM);
     if (int error = p.file.write_all(p.text.data(), p.text.size())) return fail(bit, error);
   }
   for (int bit : kOutputOrder) {

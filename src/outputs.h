@@ -34,6 +34,12 @@ extern FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
 // The handle slot of one output bit (kOutAnl ... kOutH).
 FilePtr& output_file(int bit);
 
+class OutputText;
+// The text that output `bit` collects, for writers that add to it directly
+// (textblock.h); null unless the output's handle is the stream that
+// open_output opened.
+OutputText* collected_text(int bit);
+
 enum class OutputOpen { kOpened, kFailed, kNotRegular };
 
 // Opens output `bit` to replace `path` at the end of the run and sets its

@@ -1,12 +1,82 @@
-// textblock.cpp — digits by hand, written out a block at a time.
+// textblock.cpp — output text in memory, and digits by hand.
 #include "textblock.h"
 
 #include <string>
 
+bool OutputText::grow(size_t n) {
+  size_t want = capacity_ == 0 ? kFirstRoom : 2 * capacity_;
+  if (want - size_ < n) want = size_ + n;
+  char* more = failed_ ? nullptr : static_cast<char*>(std::realloc(buf_.get(), want));
+  if (!more) {
+    failed_ = true;
+    return false;
+  }
+  buf_.release();  // realloc took it
+  buf_.reset(more);
+  capacity_ = want;
+  return true;
+}
+
+bool OutputText::append(const char* s, size_t n) {
+  char* p = room(n);
+  if (!p) return false;
+  std::memcpy(p, s, n);
+  size_ += n;
+  return true;
+}
+
+void OutputText::clear() {
+  buf_.reset();
+  size_ = capacity_ = 0;
+  failed_ = false;
+}
+
+TextBlock::TextBlock(std::FILE* out, OutputText* text) : out_(out), text_(text) {
+  if (!text_) {
+    own_.reset(new char[kSize]);
+    buf_ = own_.get();
+    limit_ = kSize;
+  }
+}
+
+char* TextBlock::next_block(size_t n) {
+  flush();
+  if (!text_) return buf_;
+  char* p = dropping_ ? nullptr : text_->room(n);
+  limit_ = text_->room_left();
+  if (!p) {
+    // Out of memory: saving the output reports it; what is formatted from
+    // here on goes nowhere.
+    dropping_ = true;
+    if (!own_) own_.reset(new char[kSize]);
+    p = own_.get();
+    limit_ = kSize;
+  }
+  buf_ = p;
+  used_ = 0;
+  return buf_;
+}
+
+void TextBlock::flush() {
+  if (!text_) {
+    if (used_ > 0 && out_) std::fwrite(buf_, 1, used_, out_);
+    used_ = 0;
+    return;
+  }
+  if (buf_ && !dropping_) text_->extend_to(buf_ + used_);
+  // The next reserve asks the text for room again.
+  buf_ = nullptr;
+  used_ = limit_ = 0;
+}
+
 TextBlock& TextBlock::put(const char* s, size_t n) {
   if (n > kSize) {
     flush();
-    if (out_) std::fwrite(s, 1, n, out_);
+    if (text_) {
+      if (!dropping_ && !text_->append(s, n)) dropping_ = true;
+    } else if (out_) {
+      std::fwrite(s, 1, n, out_);
+    }
     return *this;
   }
   char* p = reserve(n);
@@ -60,9 +130,4 @@ TextBlock& TextBlock::fixed6(double v) {
   std::string longer(static_cast<size_t>(n) + 1, '\0');
   std::snprintf(&longer[0], longer.size(), "%lf", v);
   return put(longer.data(), static_cast<size_t>(n));
-}
-
-void TextBlock::flush() {
-  if (used_ > 0 && out_) std::fwrite(buf_.get(), 1, used_, out_);
-  used_ = 0;
 }

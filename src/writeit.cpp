@@ -84,8 +84,8 @@ void hfile_entry(TextBlock& out, int page, int addr, int val) {
 class Sequence {
  public:
   Sequence() {
-    if (g.printout & kOutKx330) kx330_.emplace(f_kx330.get());
-    if (g.printout & kOutH) h_.emplace(f_h.get());
+    if (g.printout & kOutKx330) kx330_.emplace(f_kx330.get(), collected_text(kOutKx330));
+    if (g.printout & kOutH) h_.emplace(f_h.get(), collected_text(kOutH));
   }
 
   void emit(int page, int addr, int val) {
@@ -139,7 +139,7 @@ class Sequence {
 };
 
 void write_table() {
-  TextBlock out(f_tbl.get());
+  TextBlock out(f_tbl.get(), collected_text(kOutTbl));
   constexpr size_t kNameWidth = 20;
   constexpr size_t kValueWidth = 5;
   for (int i = 0; i < nfields; ++i) {
@@ -201,12 +201,12 @@ void sim_channel_rams(TextBlock& out, int j) {
 }  // namespace
 
 void write_kx330(int page, int addr, int val) {
-  TextBlock out(f_kx330.get());
+  TextBlock out(f_kx330.get(), collected_text(kOutKx330));
   kx330_line(out, page, addr, val);
 }
 
 void write_hfile(int page, int addr, int val) {
-  TextBlock out(f_h.get());
+  TextBlock out(f_h.get(), collected_text(kOutH));
   hfile_entry(out, page, addr, val);
 }
 
@@ -238,7 +238,7 @@ void writehw() {
 }
 
 void writesim() {
-  TextBlock out(f_sim.get());
+  TextBlock out(f_sim.get(), collected_text(kOutSim));
   // Only the 0x15 mixer registers are held back to the end here.
   const int mixer_a = mixer_index(0);
   const int mixer_c = mixer_index(2);

@@ -17,7 +17,7 @@ std::string through_block(const std::function<void(TextBlock&)>& write) {
   size_t size = 0;
   std::FILE* f = open_memstream(&text, &size);
   {
-    TextBlock out(f);
+    TextBlock out(f, nullptr);
     write(out);
   }
   std::fclose(f);
@@ -99,11 +99,13 @@ TEST(TextBlock, NamesAndDoublesAsPrintfPrintsThem) {
 }
 
 // Lines that straddle the end of a block, and a text longer than a block,
-// arrive whole and in order.
+// arrive whole and in order, through a stream and into an output's text
+// (which grows past its first 64 KiB on the way).
 TEST(TextBlock, TextBeyondOneBlockKeepsItsOrder) {
   std::string expected;
   const std::string big(TextBlock::kSize + 5, 'x');
-  std::string got = through_block([&](TextBlock& b) {
+  auto write = [&](TextBlock& b) {
+    expected.clear();
     for (unsigned i = 0; i < 20000; ++i) {
       b.put("dwr16 ").hex(i).put(' ').dec(-static_cast<int>(i), 5).put('\n');
       expected += "dwr16 " + printf_of("%x", i) + " " + printf_of("%5d", -static_cast<int>(i)) + "\n";
@@ -112,7 +114,18 @@ TEST(TextBlock, TextBeyondOneBlockKeepsItsOrder) {
     expected += big;
     b.put("end\n");
     expected += "end\n";
-  });
+  };
+  std::string got = through_block(write);
   EXPECT_GT(got.size(), 2 * TextBlock::kSize);
   EXPECT_EQ(got, expected);
+
+  OutputText text;
+  text.append("head\n", 5);
+  {
+    TextBlock out(nullptr, &text);
+    write(out);
+  }
+  text.append("tail\n", 5);
+  EXPECT_FALSE(text.failed());
+  EXPECT_EQ(std::string(text.data(), text.size()), "head\n" + expected + "tail\n");
 }
