@@ -665,12 +665,20 @@ std::FILE* open_readable(const std::string& path, bool* not_regular) {
 
 bool read_piece(std::FILE* f, size_t max, std::string& out) {
   out.clear();
+  // Characters are gathered a chunk at a time, and read without a lock
+  // each: the file is this thread's alone.
+  char chunk[128];
+  size_t n = 0;
   int c = 0;
-  // The file is this thread's alone: no lock per character.
-  while (out.size() < max && (c = getc_unlocked(f)) != EOF) {
-    out += static_cast<char>(c);
+  while (out.size() + n < max && (c = getc_unlocked(f)) != EOF) {
+    chunk[n++] = static_cast<char>(c);
     if (c == '\n') break;
+    if (n == sizeof chunk) {
+      out.append(chunk, n);
+      n = 0;
+    }
   }
+  out.append(chunk, n);
   return !out.empty();
 }
 
