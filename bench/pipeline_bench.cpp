@@ -1,6 +1,7 @@
 // pipeline_bench.cpp — the whole cmd7420 run in process on the largest
-// example (four receive channels with AGC, all six outputs), and the same
-// run split into its stages so that the costly ones stand out.
+// example (four receive channels with AGC, all six outputs), the same run
+// split into its stages so that the costly ones stand out, and a sweep of
+// 1,000 configurations compiled one after another in one process.
 //
 //   cmake --build build --target bench_cmd7420
 //   build/bench_cmd7420 [--benchmark_repetitions=10 ...]
@@ -32,6 +33,7 @@
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
+#include "replacement.h"
 #include "response.h"
 #include "responseout.h"
 #include "responseplot.h"
@@ -179,19 +181,26 @@ BENCHMARK_CAPTURE(BM_Response, rx4_agc, "rx4_agc.txt")->DenseRange(0, 1)->Unit(b
 BENCHMARK_CAPTURE(BM_Response, transceive, "transceive.txt")->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 // The run's stages, in the driver's order.
-enum Stage { kInterpret, kCompute, kPack, kWrite, kStages };
-const char* const kStageNames[kStages] = {"interpret", "compute", "pack", "write"};
+enum Stage { kInterpret, kCompute, kPack, kWrite, kSave, kStages };
+const char* const kStageNames[kStages] = {"interpret", "compute", "pack", "write", "save"};
 
 using Clock = std::chrono::steady_clock;
 
 // One whole run, with the time spent in each stage added to `spent`. The
-// sequence is the driver's: reading the control file, the computation and
-// check passes, packing, writing.
+// sequence is the driver's: reading the control file (and saving the
+// temporary command file), the computation and check passes, packing,
+// formatting the outputs, writing them to their files.
 void timed_run(const char* control, double spent[kStages]) {
   int over_ride = 0;
   auto t0 = Clock::now();
   init();
-  createTmpCmdFile(control);  // in memory; the whole run also saves it as a file
+  names_temporary_command_file(control);  // the driver's check, which opens the file
+  createTmpCmdFile(control);
+  {
+    ReplacementFile tmp;
+    const std::string text = expanded_text();
+    if (tmp.create(kTmpCmdFile) == 0 && tmp.write_all(text.data(), text.size()) == 0) tmp.commit();
+  }
   cmdin(control, &over_ride);
   auto t1 = Clock::now();
   mymsgfun("cmd7420 - revWorking, Feb 14 2005\n");
@@ -206,9 +215,10 @@ void timed_run(const char* control, double spent[kStages]) {
   setregs();
   auto t3 = Clock::now();
   writeall();
-  close_outputs();
   auto t4 = Clock::now();
-  const Clock::time_point marks[] = {t0, t1, t2, t3, t4};
+  close_outputs();
+  auto t5 = Clock::now();
+  const Clock::time_point marks[] = {t0, t1, t2, t3, t4, t5};
   for (int s = 0; s < kStages; ++s)
     spent[s] += std::chrono::duration<double>(marks[s + 1] - marks[s]).count();
 }
@@ -227,10 +237,59 @@ void BM_Stage(benchmark::State& state) {
     state.SetIterationTime(spent[stage]);
   }
 }
-BENCHMARK(BM_Stage)->DenseRange(kInterpret, kWrite)
+BENCHMARK(BM_Stage)->DenseRange(kInterpret, kSave)
     ->UseManualTime()
     ->Iterations(200)
     ->Unit(benchmark::kMicrosecond);
+
+// A sweep: 1,000 variants of the largest example, each tuning channel A
+// elsewhere, compiled one after another in one process as separate runs
+// would compile them (every run starts with init, which resets all state).
+// Each iteration writes into a directory of its own, made before it is
+// timed, so that no output replaces one of an earlier iteration.
+constexpr int kSweep = 1000;
+
+std::string sweep_control(int i) {
+  char name[32];
+  std::snprintf(name, sizeof name, "sweep%04d.txt", i);
+  return name;
+}
+
+void write_sweep_family(const fs::path& dir) {
+  for (int i = 0; i < kSweep; ++i) {
+    if (FILE* f = std::fopen((dir / sweep_control(i)).c_str(), "w")) {
+      // 5 to 45 MHz in steps of 0.04 MHz.
+      std::fprintf(f, "include %s\nchannel 0\nfreq %.2f\n", kLargest, 5.0 + 0.04 * i);
+      std::fclose(f);
+    }
+  }
+}
+
+void BM_Sweep(benchmark::State& state) {
+  ExampleDir dir;
+  const fs::path examples = fs::current_path();
+  int round = 0, failed = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const fs::path work = examples / ("round" + std::to_string(round++));
+    fs::create_directory(work);
+    for (const char* input : {kLargest, "rx127.coef"}) fs::copy_file(input, work / input);
+    write_sweep_family(work);
+    fs::current_path(work);
+    state.ResumeTiming();
+    {
+      Silence quiet;
+      for (int i = 0; i < kSweep; ++i) failed += run_whole(sweep_control(i).c_str()) != 0;
+    }
+    state.PauseTiming();
+    fs::current_path(examples);
+    state.ResumeTiming();
+  }
+  if (failed) state.SkipWithError("a configuration of the sweep did not run cleanly");
+  state.counters["per_configuration"] = benchmark::Counter(
+      kSweep, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Sweep)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
