@@ -150,10 +150,10 @@ void readcoef(int ch, const std::string& c) {
   if (!f) {
     std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(),
                               not_regular ? ": not a regular file" : "");
-    std::fputs(text.c_str(), stderr);
+    report_stderr_only(Severity::kError, text);
     if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
     err = 1;
-    end_program(1);
+    end_run(1);
   }
   CHAN& chn = chan[ch];
   std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
@@ -161,6 +161,8 @@ void readcoef(int ch, const std::string& c) {
   int n = 0;
   std::string piece;
   bool at_line_start = true;
+  int line = 0;
+  ReadingAt reading(&c, line);
   for (bool first = true; n < kMaxCoefs && read_coefficient_piece(f.get(), first, piece);
        first = false) {
     // The rest of a line longer than a piece is no line of its own: a number
@@ -168,6 +170,7 @@ void readcoef(int ch, const std::string& c) {
     bool continues_line = !at_line_start;
     at_line_start = piece.back() == '\n';
     if (continues_line) continue;
+    reading.at(++line);
     size_t caret = piece.find("^M");
     if (caret != std::string::npos) piece.erase(caret);
     int value = 0;
@@ -194,7 +197,7 @@ void readcoef(int ch, const std::string& c) {
   }
   if (!at_line_start) skip_rest_of_line(f.get());
   if (n == kMaxCoefs && integer_follows(f.get())) {
-    std::fprintf(stderr, "Too many coefficients in file: %s\n", c.c_str());
+    report_stderr_only(Severity::kError, strfmt("Too many coefficients in file: %s\n", c.c_str()));
     err = 1;
   }
 

@@ -71,7 +71,10 @@ void ck_man(yyy_STRTAB* s, int c) {
 int ck_man_field(yyy_STRTAB* s) {
   std::vector<int> chans = channels_of(s->regtype);
   if (chans.empty()) std::fputs("Should never get here ck_man_field\n", stderr);
-  for (int c : chans) ck_man(s, c);
+  for (int c : chans) {
+    WorkingOnChannel working(s->regtype == 0 ? -1 : c);
+    ck_man(s, c);
+  }
   return 0;
 }
 
@@ -88,9 +91,10 @@ void ck_mandatory() {
   }
   yyystrings(ck_man_field);
   for (int c = 0; c < kNumChannels; ++c) {
+    WorkingOnChannel working(c);
     if (chan[c].powerdown != 0 || chan[c].ncoefs != -1) continue;
     myerrfun(strfmt("Must declare coefficients for channel %d", c), kModule, 128);
     missing_mandatory = 1;
   }
-  if (missing_mandatory) end_program(1);
+  if (missing_mandatory) end_run(1);
 }

@@ -300,7 +300,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
         myerrfun("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
-        end_program(-1);
+        end_run(-1);
       }
       c.coefram[target] = ocoef[i];
     }

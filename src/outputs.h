@@ -2,7 +2,8 @@
 // from its print line on, while the diagnostics and writers add to it; at the
 // end of the run it is written to a hidden temporary beside its final name
 // and renamed over that name. So every output file is either one that a run
-// wrote whole or the one that was there before.
+// wrote whole or the one that was there before. A dry run (--check) checks
+// the names as a run does but creates no file at all.
 #pragma once
 #include <cstdio>
 #include <memory>
@@ -66,3 +67,8 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
 
 // Drops every open output (an abandoned in-process run).
 void discard_outputs();
+
+// From now on outputs are opened and added as usual, with the same refusals
+// and a failure where a temporary could not be created, but no file is
+// created, written or replaced.
+void set_dry_run(bool dry);

@@ -346,6 +346,7 @@ void check_channel(int ch) {
 void sanity() {
   chip_wide_checks();
   for (int ch = 0; ch < kNumChannels; ++ch) {
+    WorkingOnChannel working(ch);
     if (chan[ch].powerdown != 0) continue;
     check_channel(ch);
   }
