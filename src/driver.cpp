@@ -27,6 +27,7 @@
 #include "sanity.h"
 #include "setregs.h"
 #include "strtab.h"
+#include "summary.h"
 #include "writeit.h"
 
 const char* const kRevision = "revWorking";
@@ -122,6 +123,7 @@ int compute_and_write(const std::string& name, int* over_ride) {
   writeall();
   if (g.printout & kOutResponse) write_response(name);
   close_outputs();
+  if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
   return exit_status;
 }
 
