@@ -15,6 +15,7 @@
 #include "cmdin.h"
 #include "diag.h"
 #include "numword.h"
+#include "origins.h"
 #include "records.h"
 
 namespace {
@@ -216,5 +217,6 @@ void copy_channel(int ch_new, int ch_old) {
   // The control-file variables lead the record; origcoefs and every derived
   // field stay with the target channel.
   static_cast<ChanVars&>(chan[ch_new]) = static_cast<const ChanVars&>(chan[ch_old]);
+  note_channel_copied(ch_new, ch_old);
   std::copy(std::begin(chan[ch_old].coefs), std::end(chan[ch_old].coefs), chan[ch_new].coefs);
 }

@@ -24,6 +24,7 @@
 #include "diagloc.h"
 #include "driver.h"
 #include "numword.h"
+#include "origins.h"
 #include "records.h"
 #include "responseout.h"
 
@@ -424,6 +425,7 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
     *s->dvalue[idx] = dd;
   else
     *s->value[idx] = d;
+  note_assigned(s, idx, override_pass);
   if (s->regtype == 1 && !chanSet) {
     mywarningfun("Setting a channel variable before channel declaration...putting in channel 0.",
                  kModule, 297);
@@ -472,7 +474,7 @@ const PrintOutput kPrintOutputs[] = {
     {'a', kOutAnl, "anl"}, {'d', kOutDbg, "dbg"}, {'k', kOutKx330, "kx330"},
     {'s', kOutSim, "sim"}, {'t', kOutTbl, "tbl"}, {'h', kOutH, "h"},
     // Written whole at the end of the run.
-    {'r', kOutResponse, nullptr},
+    {'r', kOutResponse, nullptr}, {'j', kOutJson, nullptr},
 };
 
 void print_command(const std::string& cmds, const std::string& word) {

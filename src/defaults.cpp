@@ -6,6 +6,7 @@
 
 #include "catalog.h"
 #include "diag.h"
+#include "origins.h"
 #include "records.h"
 
 int missing_mandatory = 0;
@@ -49,6 +50,7 @@ void setregdefalt(yyy_STRTAB* s, int c) {
     *s->dvalue[c] = s->defalt;
   else
     *s->value[c] = s->defalt;
+  note_defaulted(s, c);
 }
 
 int yyysetdefault(yyy_STRTAB* s) {

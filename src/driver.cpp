@@ -19,6 +19,8 @@
 #include "decode.h"
 #include "defaults.h"
 #include "gain.h"
+#include "jsonout.h"
+#include "origins.h"
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
@@ -118,10 +120,12 @@ int compute_and_write(const std::string& name, int* over_ride) {
     pfir_analysis(c);
   }
   calc_power();
+  note_values_computed();
   if (*over_ride && cmdin(name, over_ride) != 0) return 1;
   setregs();
   writeall();
   if (g.printout & kOutResponse) write_response(name);
+  if (g.printout & kOutJson) write_json(name);
   close_outputs();
   if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
   return exit_status;
@@ -144,6 +148,7 @@ int compile(const std::string& name) {
   if (!options.check && !save_temporary_command_file()) return 1;
   if (!cleaned) return 1;
   if (cmdin(name, &over_ride) == 1) return 1;
+  note_values_read();
   return compute_and_write(name, &over_ride);
 }
 
@@ -179,6 +184,7 @@ void init() {
   exit_status = 0;
   reset_run_diagnostics();
   reset_source_locations("");
+  reset_origins();
   reset_cmdin();
   reset_setregs();
   reset_writeit();

@@ -25,8 +25,9 @@ enum OutputBit {
   kOutDbg = 16,
   kOutH = 32,
   kOutResponse = 64,  // NAME.csv and NAME.svg, whole texts added at the end
+  kOutJson = 128,     // NAME.json, a whole text added at the end
 };
-constexpr int kAllOutputs = 127;
+constexpr int kAllOutputs = 255;
 // The outputs that carry the reports of a run rather than its register image.
 constexpr int kReportOutputs = kOutAnl | kOutDbg;
 
