@@ -55,10 +55,12 @@ CommandLine parse_command_line(int argc, char** argv) {
     return cl;
   }
   size_t i = 0;
+  bool options_ended = false;
   for (; i < words.size() && is_option(words[i]); ++i) {
     const std::string& w = words[i];
     if (w == "--") {
       ++i;
+      options_ended = true;
       break;
     }
     if (w == "-h" || w == "--help" || w == "-V" || w == "--version") {
@@ -87,6 +89,10 @@ CommandLine parse_command_line(int argc, char** argv) {
     }
   }
   cl.files.assign(words.begin() + static_cast<long>(i), words.end());
+  // An option among the control files was most likely meant as one.
+  for (const std::string& f : cl.files)
+    if (!options_ended && is_option(f))
+      return usage_error("Option " + f + " must come before the control files");
   cl.action = cl.files.empty() ? CommandLine::Action::kUsage : CommandLine::Action::kCompile;
   return cl;
 }

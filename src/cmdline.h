@@ -16,8 +16,9 @@ struct CommandLine {
 };
 
 // Reads the options from the left; the first word that is not an option
-// (or the word after "--") starts the control files. `--help` and
-// `--version` act where they stand; `--decode` must be the first word.
+// (or the word after "--") starts the control files, among which an option
+// is refused unless "--" came first. `--help` and `--version` act where
+// they stand; `--decode` must be the first word.
 CommandLine parse_command_line(int argc, char** argv);
 
 // The usage on standard error (after the problem line, if any); returns 2.
