@@ -60,7 +60,7 @@ Json channel(int ch) {
   j["channel"] = ch;
   j["name"] = std::string(1, static_cast<char>('A' + ch));
   j["direction"] = direction_json(g.mode[ch / 2]);
-  j["powered_down"] = c.powerdown > 0;
+  j["powered_down"] = c.powerdown != 0;
   j["filter_case"] = c.filter_case[0] ? Json(c.filter_case) : Json(nullptr);
   j["variables"] = variables(true, ch);
   j["coefficients"] = words(c.coefs, c.ncoefs > 0 ? std::min(c.ncoefs, kMaxCoefs) : 0);
