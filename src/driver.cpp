@@ -91,7 +91,8 @@ void end_run_unless_opened(OutputOpen opened, const std::string& path) {
       return;
     case OutputOpen::kNotRegular:
       // A device or FIFO would take the image somewhere else, or block.
-      report_stderr_only(Severity::kError, strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
+      report_stderr_only(Severity::kError,
+                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
       end_run(1);
     case OutputOpen::kFailed:
       report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
@@ -103,8 +104,9 @@ void end_run_unless_opened(OutputOpen opened, const std::string& path) {
 // analysis) would be replaced.
 void end_run_if_control_input(const std::string& path) {
   if (!is_control_input(path)) return;
-  report_stderr_only(Severity::kError,
-                     strfmt("Couldn't open %s: it is the control file or one it includes\n", path.c_str()));
+  report_stderr_only(
+      Severity::kError,
+      strfmt("Couldn't open %s: it is the control file or one it includes\n", path.c_str()));
   end_run(1);
 }
 

@@ -28,7 +28,9 @@ Json direction_json(int mode) {
   return d ? Json(d) : Json(nullptr);
 }
 
-bool has_values(const yyy_STRTAB* s) { return is_double(s) ? s->dvalue[0] != nullptr : s->value[0] != nullptr; }
+bool has_values(const yyy_STRTAB* s) {
+  return is_double(s) ? s->dvalue[0] != nullptr : s->value[0] != nullptr;
+}
 
 Json variable(const yyy_STRTAB* s, int ch) {
   int c = s->regtype == 0 ? 0 : ch;

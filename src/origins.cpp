@@ -21,7 +21,7 @@ struct Values {
 };
 
 Origin marks[kSlots + 1];  // the last one takes what has no slot
-Values read, computed;
+Values as_read, as_computed;
 bool read_noted = false, computed_noted = false;
 
 uintptr_t address(const void* p) { return reinterpret_cast<uintptr_t>(p); }
@@ -47,11 +47,9 @@ size_t slot_of(const void* field) {
 
 // The same field in a copy of the values.
 const void* in_copy(const Values& copy, size_t slot) {
-  const char* at = slot < kGeneralSlots
-                       ? reinterpret_cast<const char*>(&copy.g) + slot * sizeof(int)
-                       : reinterpret_cast<const char*>(&copy.chan[(slot - kGeneralSlots) / kChanSlots]) +
-                             (slot - kGeneralSlots) % kChanSlots * sizeof(int);
-  return at;
+  if (slot < kGeneralSlots) return reinterpret_cast<const char*>(&copy.g) + slot * sizeof(int);
+  const size_t k = slot - kGeneralSlots;
+  return reinterpret_cast<const char*>(&copy.chan[k / kChanSlots]) + k % kChanSlots * sizeof(int);
 }
 
 bool differs(const yyy_STRTAB* s, const void* field, const Values& copy, size_t slot) {
@@ -103,12 +101,12 @@ void note_channel_copied(int to, int from) {
 }
 
 void note_values_read() {
-  take(read);
+  take(as_read);
   read_noted = true;
 }
 
 void note_values_computed() {
-  take(computed);
+  take(as_computed);
   computed_noted = true;
 }
 
@@ -118,9 +116,9 @@ Origin origin_of(const yyy_STRTAB* s, int ch) {
   size_t slot = slot_of(field);
   if (slot == kNoSlot) return unset(s, field) ? Origin::kUnset : Origin::kControlFile;
   // The override section may also change fields by fir_coef or copy_channel.
-  if (marks[slot] == Origin::kOverride || (computed_noted && differs(s, field, computed, slot)))
+  if (marks[slot] == Origin::kOverride || (computed_noted && differs(s, field, as_computed, slot)))
     return Origin::kOverride;
-  if (read_noted && differs(s, field, read, slot)) return Origin::kComputed;
+  if (read_noted && differs(s, field, as_read, slot)) return Origin::kComputed;
   if (unset(s, field)) return Origin::kUnset;
   return marks[slot] == Origin::kDefault ? Origin::kDefault : Origin::kControlFile;
 }
