@@ -1,6 +1,7 @@
 // harness.h — what the fuzz targets share: a scratch directory per fuzzing
 // process, emptied before every input, and whole runs of the program that
-// survive its early ends (an end hook throws instead of exiting).
+// return instead of ending the process (an end hook throws instead of
+// exiting).
 #pragma once
 #include <cstddef>
 #include <string>

@@ -27,7 +27,7 @@ const char* const kModule = "agenconf";
 
 [[noreturn]] void fail(const std::string& text, int line) {
   myerrfun(text, kModule, line);
-  end_program(-1);
+  end_run(-1);
 }
 
 // Every accepted case has positive divisors. A zero divisor only comes from a

@@ -15,6 +15,7 @@
 #include "cmdin.h"
 #include "diag.h"
 #include "numword.h"
+#include "origins.h"
 #include "records.h"
 
 namespace {
@@ -150,10 +151,10 @@ void readcoef(int ch, const std::string& c) {
   if (!f) {
     std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(),
                               not_regular ? ": not a regular file" : "");
-    std::fputs(text.c_str(), stderr);
+    report_stderr_only(Severity::kError, text);
     if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
     err = 1;
-    end_program(1);
+    end_run(1);
   }
   CHAN& chn = chan[ch];
   std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
@@ -161,6 +162,8 @@ void readcoef(int ch, const std::string& c) {
   int n = 0;
   std::string piece;
   bool at_line_start = true;
+  int line = 0;
+  ReadingAt reading(&c, line);
   for (bool first = true; n < kMaxCoefs && read_coefficient_piece(f.get(), first, piece);
        first = false) {
     // The rest of a line longer than a piece is no line of its own: a number
@@ -168,6 +171,7 @@ void readcoef(int ch, const std::string& c) {
     bool continues_line = !at_line_start;
     at_line_start = piece.back() == '\n';
     if (continues_line) continue;
+    reading.at(++line);
     size_t caret = piece.find("^M");
     if (caret != std::string::npos) piece.erase(caret);
     int value = 0;
@@ -194,7 +198,7 @@ void readcoef(int ch, const std::string& c) {
   }
   if (!at_line_start) skip_rest_of_line(f.get());
   if (n == kMaxCoefs && integer_follows(f.get())) {
-    std::fprintf(stderr, "Too many coefficients in file: %s\n", c.c_str());
+    report_stderr_only(Severity::kError, strfmt("Too many coefficients in file: %s\n", c.c_str()));
     err = 1;
   }
 
@@ -213,5 +217,6 @@ void copy_channel(int ch_new, int ch_old) {
   // The control-file variables lead the record; origcoefs and every derived
   // field stay with the target channel.
   static_cast<ChanVars&>(chan[ch_new]) = static_cast<const ChanVars&>(chan[ch_old]);
+  note_channel_copied(ch_new, ch_old);
   std::copy(std::begin(chan[ch_old].coefs), std::end(chan[ch_old].coefs), chan[ch_new].coefs);
 }

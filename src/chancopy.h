@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-// Reads the coefficient file `c` into channel `ch`; ends the process with
+// Reads the coefficient file `c` into channel `ch`; ends the run with
 // status 1 when the file cannot be opened.
 void readcoef(int ch, const std::string& c);
 

@@ -75,6 +75,7 @@ void receive_cic(int ch, int nc) {
 }
 
 void cic_settings(int ch) {
+  WorkingOnChannel working(ch);
   CHAN& c = chan[ch];
   int mode = g.mode[ch / 2];
   int nc = wrap_mul(c.cic_int, c.cic_dec);

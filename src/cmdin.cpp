@@ -21,8 +21,10 @@
 #include "chancopy.h"
 #include "defaults.h"
 #include "diag.h"
+#include "diagloc.h"
 #include "driver.h"
 #include "numword.h"
+#include "origins.h"
 #include "records.h"
 #include "responseout.h"
 
@@ -55,7 +57,7 @@ struct FileId {
 struct Cleaning {
   int include_openings = 0;  // include files opened
   int included_lines = 0;    // lines taken from included files
-  FileId cwd{};              // the current directory
+  FileId tmp_dir{};          // the directory the temporary command file goes to
   bool tmp_exists = false;   // an earlier run's temporary command file is there,
   FileId tmp{};              // and this is it
 };
@@ -67,6 +69,8 @@ int ch = 0;               // current channel
 int chanSet = 0;          // a `channel` command was seen in this pass
 int defaults_done = 0;    // both modes declared and the defaults applied
 int linecnt = 1;          // line of the cleaned control file being read
+bool override_pass = false;       // the pass after the `override` line
+const ControlLine* reading = nullptr;  // the line being interpreted
 std::string help_prefix;  // the prefix the help command lists
 
 // The control file and its includes as read by the cleaning, so that no
@@ -178,13 +182,13 @@ std::string file_name_part(const std::string& path) {
 }
 
 // True when `path` is the temporary command file that this run writes: the
-// entry of that name in the current directory, or the file now under that
-// name reached by another name. Reading it would copy an earlier run's
-// expansion into this one.
+// entry of that name in its directory, or the file now under that name
+// reached by another name. Reading it would copy an earlier run's expansion
+// into this one.
 bool is_temporary_command_file(const std::string& path) {
   FileId dir, id;
   if (file_name_part(path) == kTmpCmdFile && path_id(directory_part(path), &dir) &&
-      same_file(dir, cleaning.cwd))
+      same_file(dir, cleaning.tmp_dir))
     return true;
   return cleaning.tmp_exists && path_id(path, &id) && same_file(id, cleaning.tmp);
 }
@@ -242,18 +246,46 @@ void delete_non_ascii(std::string& line, int lineno) {
   line = kept;
 }
 
-// Opens the control or include file `name` under the names it is looked up
-// by; null, with the error reported, when none of them can be read.
-FilePtr open_for_cleaning(const std::string& name, std::string* found) {
+bool names_nothing(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// `name` in the directory of `naming_file`; `name` itself when it is
+// absolute or `naming_file` is in the current directory.
+std::string beside(const std::string& name, const std::string& naming_file) {
+  size_t slash = naming_file.rfind('/');
+  if (name.empty() || name[0] == '/' || slash == std::string::npos) return name;
+  return naming_file.substr(0, slash + 1) + name;
+}
+
+// The coefficient file `name` named by `naming_file`: as written, unless it
+// names nothing in the current directory and does beside the naming file.
+std::string coefficient_path(const std::string& name, const std::string& naming_file) {
+  if (!names_nothing(name)) return name;
+  std::string other = beside(name, naming_file);
+  return names_nothing(other) ? name : other;
+}
+
+// Opens the control or include file `name`, named by `naming_file` (empty
+// for the control file), under the names it is looked up by: in the current
+// directory, or, when none of them exists there, beside the naming file.
+// Null, with the error reported, when none of them can be read.
+FilePtr open_for_cleaning(const std::string& name, const std::string& naming_file,
+                          std::string* found) {
   bool not_regular = false;
-  for (const std::string& candidate : command_file_names(name)) {
+  std::vector<std::string> names = command_file_names(name);
+  bool here = false;
+  for (const std::string& candidate : names) here = here || !names_nothing(candidate);
+  if (!here && !naming_file.empty()) names = command_file_names(beside(name, naming_file));
+  for (const std::string& candidate : names) {
     if (is_temporary_command_file(candidate)) {
       myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 86);
       return nullptr;
     }
     // Only the name as written earns a reason; the other names are guesses.
     FilePtr f = take_opened_control(name, candidate);
-    if (!f) f.reset(open_readable(candidate, candidate == name ? &not_regular : nullptr));
+    if (!f) f.reset(open_readable(candidate, &candidate == &names[0] ? &not_regular : nullptr));
     if (f) {
       *found = candidate;
       return f;
@@ -284,20 +316,22 @@ bool too_many_lines(const std::string& name) {
   return false;
 }
 
-// Cleans the file `name` into `expanded`; false once an error has been
-// reported, which ends the cleaning.
-bool preprocess(const std::string& name, int depth) {
+// Cleans the file `name`, named by `naming_file`, into `expanded`; false
+// once an error has been reported, which ends the cleaning.
+bool preprocess(const std::string& name, const std::string& naming_file, int depth) {
   std::string found;
-  FilePtr f = open_for_cleaning(name, &found);
+  FilePtr f = open_for_cleaning(name, naming_file, &found);
   if (!f) return false;
+  if (depth == 1) set_control_file_found(found);
   FileId id;
   if (file_id(f.get(), &id)) control_inputs.push_back(id);
   const size_t file = expanded.files.size();
   expanded.files.push_back(found);
   std::string line, included;
   int lineno = 0;
+  ReadingAt reading_at(&found, 0);
   while (read_piece(f.get(), kLinePiece, line)) {
-    ++lineno;
+    reading_at.at(++lineno);
     // A longer line would be split into two lines and lose a character.
     if (line.size() == kLinePiece && line.back() != '\n' && !at_end_of_file(f.get())) {
       myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, 96);
@@ -314,7 +348,7 @@ bool preprocess(const std::string& name, int depth) {
         return false;
       }
       if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
-      if (!preprocess(included, depth + 1)) return false;
+      if (!preprocess(included, found, depth + 1)) return false;
       continue;
     }
     if (depth > 1 && ++cleaning.included_lines > kMaxIncludedLines) return too_many_lines(name);
@@ -443,6 +477,7 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
     *s->dvalue[idx] = dd;
   else
     *s->value[idx] = d;
+  note_assigned(s, idx, override_pass);
   if (s->regtype == 1 && !chanSet) {
     mywarningfun("Setting a channel variable before channel declaration...putting in channel 0.",
                  kModule, 297);
@@ -490,7 +525,8 @@ struct PrintOutput {
 const PrintOutput kPrintOutputs[] = {
     {'a', kOutAnl, "anl"}, {'d', kOutDbg, "dbg"}, {'k', kOutKx330, "kx330"},
     {'s', kOutSim, "sim"}, {'t', kOutTbl, "tbl"}, {'h', kOutH, "h"},
-    {'r', kOutResponse, nullptr},  // written whole at the end of the run
+    // Written whole at the end of the run.
+    {'r', kOutResponse, nullptr}, {'j', kOutJson, nullptr},
 };
 
 void print_command(const std::string& cmds, const std::string& word) {
@@ -532,6 +568,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     case 'c': {
       if (getint(w, "channel", arg1, &ch, 0, 3)) {
         chanSet = 1;
+        note_channel_command(ch, expanded.files[reading->file], reading->line);
         return LineResult::kGoOn;
       }
       int from = -1;
@@ -543,7 +580,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     }
     case 'f':
       if (w == "fir_coef" && arg1) {
-        readcoef(ch, *arg1);
+        readcoef(ch, coefficient_path(*arg1, expanded.files[reading->file]));
         return LineResult::kGoOn;
       }
       break;
@@ -588,9 +625,10 @@ const char* class_name(int code) {
 int createTmpCmdFile(const std::string& name) {
   expanded = ExpandedControl();
   cleaning = Cleaning();
-  path_id(".", &cleaning.cwd);
-  cleaning.tmp_exists = path_id(kTmpCmdFile, &cleaning.tmp);
-  const bool cleaned = preprocess(name, 1);
+  const std::string tmp = temporary_command_file();
+  path_id(directory_part(tmp), &cleaning.tmp_dir);
+  cleaning.tmp_exists = path_id(tmp, &cleaning.tmp);
+  const bool cleaned = preprocess(name, "", 1);
   opened_control = OpenedControl();
   return cleaned ? 0 : 1;
 }
@@ -607,7 +645,8 @@ bool names_temporary_command_file(const std::string& name) {
   FileId id, tmp;
   std::string found;
   FilePtr f = open_command_file(name, &found);
-  if (file_id(f.get(), &id) && path_id(kTmpCmdFile, &tmp) && same_file(id, tmp)) return true;
+  if (file_id(f.get(), &id) && path_id(temporary_command_file(), &tmp) && same_file(id, tmp))
+    return true;
   opened_control = {name, found, std::move(f)};
   return false;
 }
@@ -630,7 +669,7 @@ int getint(const std::string& c, const char* str, const std::string* next, int* 
   }
   // A missing or unreadable number fails the same way as one out of range,
   // and leaves *var as it was.
-  std::fprintf(stderr, "%s must be between %d and %d\n", str, vmin, vmax);
+  report_stderr_only(Severity::kError, strfmt("%s must be between %d and %d\n", str, vmin, vmax));
   err = 1;
   return 1;
 }
@@ -691,12 +730,16 @@ int cmdin(const std::string& cmds, int* over_ride) {
     g.mode[0] = g.mode[1] = -1;
     for (CHAN& c : chan) c.origcoefs = 0;
   }
+  override_pass = !first_pass;
   ch = 0;
   chanSet = 0;
   linecnt = 1;
+  ReadingAt reading_at(nullptr, 0);
   std::vector<std::string> words;
   while (next_line < expanded.lines.size()) {
-    const std::string& line = expanded.lines[next_line++].text;
+    reading = &expanded.lines[next_line++];
+    reading_at.at(&expanded.files[reading->file], reading->line);
+    const std::string& line = reading->text;
     // A command reads at most its name and two words after it.
     size_t begin = 0, end = 0;
     if (next_word(line, 0, &begin, &end) && !is_comment_start(line[begin])) {

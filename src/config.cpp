@@ -103,6 +103,7 @@ void set_sync_defaults(CHAN& c) {
 
 // Returns true when the channel is a live receiver.
 bool configure_channel(int i) {
+  WorkingOnChannel working(i);
   CHAN& c = chan[i];
   int mode = g.mode[i / 2];
   if (c.bypass_fir == 1) set_pass_through(c);

@@ -6,6 +6,7 @@
 
 #include "catalog.h"
 #include "diag.h"
+#include "origins.h"
 #include "records.h"
 
 int missing_mandatory = 0;
@@ -49,6 +50,7 @@ void setregdefalt(yyy_STRTAB* s, int c) {
     *s->dvalue[c] = s->defalt;
   else
     *s->value[c] = s->defalt;
+  note_defaulted(s, c);
 }
 
 int yyysetdefault(yyy_STRTAB* s) {
@@ -71,7 +73,10 @@ void ck_man(yyy_STRTAB* s, int c) {
 int ck_man_field(yyy_STRTAB* s) {
   std::vector<int> chans = channels_of(s->regtype);
   if (chans.empty()) std::fputs("Should never get here ck_man_field\n", stderr);
-  for (int c : chans) ck_man(s, c);
+  for (int c : chans) {
+    WorkingOnChannel working(s->regtype == 0 ? -1 : c);
+    ck_man(s, c);
+  }
   return 0;
 }
 
@@ -88,9 +93,10 @@ void ck_mandatory() {
   }
   yyystrings(ck_man_field);
   for (int c = 0; c < kNumChannels; ++c) {
+    WorkingOnChannel working(c);
     if (chan[c].powerdown != 0 || chan[c].ncoefs != -1) continue;
     myerrfun(strfmt("Must declare coefficients for channel %d", c), kModule, 128);
     missing_mandatory = 1;
   }
-  if (missing_mandatory) end_program(1);
+  if (missing_mandatory) end_run(1);
 }

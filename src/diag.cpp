@@ -1,5 +1,6 @@
 // diag.cpp — errors, warnings, debug notes and messages: standard error gets
-// the short form, every open output file the located form.
+// the short form, every open output file the located form; the errors and
+// warnings are also kept, with where in the user's files they come from.
 #include "diag.h"
 
 #include <cstdarg>
@@ -33,6 +34,20 @@ std::string located(const char* kind, const std::string& str, const char* tfile,
 
 const std::initializer_list<int> kErrorFiles = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg};
 
+std::vector<RunDiagnostic> diagnostics;
+
+void keep(Severity severity, const std::string& text) {
+  diagnostics.push_back({severity, text, diagnostic_location()});
+}
+
+// A continuation belongs to the report just made.
+void keep_continuation(Severity severity, const std::string& text) {
+  if (diagnostics.empty())
+    keep(severity, text);
+  else
+    diagnostics.back().text += "\n" + text;
+}
+
 }  // namespace
 
 std::string strfmt(const char* format, ...) {
@@ -51,23 +66,27 @@ std::string strfmt(const char* format, ...) {
 void myerrfun(const std::string& str, const char* tfile, int tline) {
   to_outputs(kErrorFiles, located("Error", str, tfile, tline));
   std::fprintf(stderr, "Error: %s\n", str.c_str());
+  keep(Severity::kError, str);
   exit_status = 1;
 }
 
 void myerrorC(const std::string& str) {
   to_outputs(kErrorFiles, str);
   std::fputs(str.c_str(), stderr);
+  keep_continuation(Severity::kError, str);
   exit_status = 1;
 }
 
 void mywarningfun(const std::string& str, const char* tfile, int tline) {
   to_outputs({kOutAnl, kOutDbg}, located("Warning", str, tfile, tline));
   std::fprintf(stderr, "Warning: %s\n", str.c_str());
+  keep(Severity::kWarning, str);
 }
 
 void mywarningC(const std::string& str) {
   to_outputs({kOutDbg, kOutAnl}, str);
   std::fputs(str.c_str(), stderr);
+  keep_continuation(Severity::kWarning, str);
 }
 
 void mydebugfun(const std::string& str, const char* tfile, int tline) {
@@ -84,6 +103,38 @@ void mymsgfun(const std::string& str) {
 void report_write_error(const std::string& name, int error) {
   myerrfun(strfmt("Couldn't write %s: %s", name.c_str(), std::strerror(error)), kWriteModule,
            kWriteLine);
+}
+
+void report_stderr_only(Severity severity, const std::string& text) {
+  std::fputs(text.c_str(), stderr);
+  keep(severity, text);
+}
+
+const std::vector<RunDiagnostic>& run_diagnostics() { return diagnostics; }
+
+void reset_run_diagnostics() { diagnostics.clear(); }
+
+std::string one_line(const std::string& text) {
+  const char* const blanks = " \t\r";
+  std::string out;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    size_t first = text.find_first_not_of(blanks, start);
+    if (first != std::string::npos && first < end) {
+      size_t last = text.find_last_not_of(blanks, end - 1);
+      if (!out.empty()) out += ' ';
+      out.append(text, first, last + 1 - first);
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+std::string located_line(const RunDiagnostic& d) {
+  return strfmt("%s:%d: %s: %s\n", d.where.file.c_str(), d.where.line,
+                d.severity == Severity::kError ? "error" : "warning", one_line(d.text).c_str());
 }
 
 namespace {
@@ -115,8 +166,14 @@ bool replace_open_outputs(int bits) {
 
 void close_outputs() { replace_open_outputs(kAllOutputs); }
 
-void end_program(int status) {
+void end_run(int status) { throw RunEnded{status}; }
+
+int finish_run(int status) {
   if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
+  return status;
+}
+
+void end_program(int status) {
   std::fflush(stdout);
   std::fflush(stderr);
   if (end_hook) end_hook(status);

@@ -1,9 +1,13 @@
 // diag.h — the seven report functions (into the open outputs of outputs.h
-// and standard error), the exit status, and the one place where the process
-// ends, which decides which outputs replace their files.
+// and standard error), the errors and warnings of the run kept with where
+// they come from, the exit status, the early end of a run, which decides
+// which outputs replace their files, and the one place where the process
+// ends.
 #pragma once
 #include <string>
+#include <vector>
 
+#include "diagloc.h"
 #include "outputs.h"
 
 // Writes the open outputs and renames them over their names, as a run that
@@ -24,13 +28,52 @@ void mymsgfun(const std::string& str);
 // Reports that the file `name` could not be written (`error`: an errno).
 void report_write_error(const std::string& name, int error);
 
+enum class Severity { kError, kWarning };
+
+// A report that goes to standard error only, `text` as it stands (it carries
+// its own line end); kept among the run's diagnostics. The exit status is
+// the caller's business.
+void report_stderr_only(Severity severity, const std::string& text);
+
+// An error or warning of the run: its text with the continuations that
+// followed it, and where it comes from.
+struct RunDiagnostic {
+  Severity severity;
+  std::string text;
+  SourceLocation where;
+};
+
+// The errors and warnings of the run so far, in the order they were made.
+const std::vector<RunDiagnostic>& run_diagnostics();
+// Forgets them (a new run).
+void reset_run_diagnostics();
+// The text on one line: its lines trimmed and joined by single spaces.
+std::string one_line(const std::string& text);
+// "FILE:LINE: error: TEXT\n" or "FILE:LINE: warning: TEXT\n", as compilers
+// write them.
+std::string located_line(const RunDiagnostic& d);
+
 // printf-style formatting into a string of any length.
 std::string strfmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Ends the process with `status` (-1 reaches the shell as 255). Outputs still
-// open belong to a run that stopped before its writers: the analysis and
-// debug files, which carry this run's reports, replace the earlier ones; the
-// register outputs keep theirs. A write error then makes a status of 0 a 1.
+// What an early end of a run throws: the run's status (-1 when the filter
+// planning gave up).
+struct RunEnded {
+  int status;
+};
+
+// Ends the current run early with `status`: unwinds to the driver, which
+// finishes the run and goes on with the next control file.
+[[noreturn]] void end_run(int status);
+
+// Finishes a run with `status`. Outputs still open belong to a run that
+// stopped before its writers: the analysis and debug files, which carry this
+// run's reports, replace the earlier ones; the register outputs keep theirs.
+// A write error then makes a status of 0 a 1. Returns the status.
+int finish_run(int status);
+
+// Ends the process with `status` (-1 reaches the shell as 255), after
+// standard output and standard error are flushed.
 [[noreturn]] void end_program(int status);
 
 // In-process harnesses (fuzzing) replace the exit by a hook that must not

@@ -1,17 +1,26 @@
-// driver.cpp — the program's entry sequence: command line, temporary command
-// file, the interpreter passes and every computation, check and output pass in
-// their fixed order.
+// driver.cpp — the program's entry sequence: the command line, then for each
+// control file the temporary command file, the interpreter passes and every
+// computation, check and output pass in their fixed order. A run that ends
+// early unwinds to here, so that the next control file starts afresh.
 #include "driver.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "agenconf.h"
 #include "catalog.h"
 #include "cmdin.h"
+#include "cmdline.h"
 #include "config.h"
 #include "decode.h"
 #include "defaults.h"
 #include "gain.h"
+#include "jsonout.h"
+#include "origins.h"
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
@@ -20,6 +29,7 @@
 #include "sanity.h"
 #include "setregs.h"
 #include "strtab.h"
+#include "summary.h"
 #include "writeit.h"
 
 const char* const kRevision = "revWorking";
@@ -29,6 +39,14 @@ const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
 namespace {
 
 const char* const kModule = "driver";
+
+// What the options ask of every run.
+struct RunOptions {
+  bool check = false;      // compute and report, write nothing
+  bool summary = false;    // the plan table after each run
+  std::string output_dir;  // empty: outputs beside the control file
+};
+RunOptions options;
 
 // The temporary command file is written for the user to read, never read
 // back: it replaces the one of an earlier run in one rename once the
@@ -45,14 +63,51 @@ bool save_temporary_command_file() {
   if (error == 0) error = tmp_cmd_file.commit();
   if (error == 0) return true;
   tmp_cmd_file.discard();
-  report_write_error(kTmpCmdFile, error);
+  report_write_error(temporary_command_file(), error);
   return false;
 }
 
-int usage() {
-  std::fputs("Usage: cmd7420 controlfile\n", stderr);
-  std::fprintf(stderr, " Version: %s, %s\n", kRevision, kBuildDate);
-  return 2;
+std::string in_output_dir(const std::string& path) {
+  if (options.output_dir.empty()) return path;
+  size_t slash = path.rfind('/');
+  std::string dir = options.output_dir;
+  if (dir.back() != '/') dir += '/';
+  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+// False, with the reason on standard error, when `dir` is no directory.
+bool usable_output_directory(const std::string& dir) {
+  struct stat st;
+  int error = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (error == 0) return true;
+  std::fprintf(stderr, "Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error));
+  return false;
+}
+
+// Ends the run when an output could not be opened or added at `path`.
+void end_run_unless_opened(OutputOpen opened, const std::string& path) {
+  switch (opened) {
+    case OutputOpen::kOpened:
+      return;
+    case OutputOpen::kNotRegular:
+      // A device or FIFO would take the image somewhere else, or block.
+      report_stderr_only(Severity::kError,
+                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
+      end_run(1);
+    case OutputOpen::kFailed:
+      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
+      end_run(1);
+  }
+}
+
+// A control file named like its own output (rx.anl asking for the
+// analysis) would be replaced.
+void end_run_if_control_input(const std::string& path) {
+  if (!is_control_input(path)) return;
+  report_stderr_only(
+      Severity::kError,
+      strfmt("Couldn't open %s: it is the control file or one it includes\n", path.c_str()));
+  end_run(1);
 }
 
 // Everything after the first interpreter pass, when that pass succeeded.
@@ -62,15 +117,63 @@ int compute_and_write(const std::string& name, int* over_ride) {
   ck_mandatory();
   config();
   sanity();
-  for (int c = 0; c < kNumChannels; ++c) pfir_analysis(c);
+  for (int c = 0; c < kNumChannels; ++c) {
+    WorkingOnChannel working(c);
+    pfir_analysis(c);
+  }
   calc_power();
+  note_values_computed();
   if (*over_ride && cmdin(name, over_ride) != 0) return 1;
   setregs();
   writeall();
   if (g.printout & kOutResponse) write_response(name);
+  if (g.printout & kOutJson) write_json(name);
   close_outputs();
+  if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
   return exit_status;
 }
+
+// One control file, from its cleaning to its outputs; an early end throws.
+int compile(const std::string& name) {
+  init();
+  reset_source_locations(name);
+  int over_ride = 0;
+  if (names_temporary_command_file(name)) {
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
+    return 1;
+  }
+  if (!options.check && tmp_cmd_file.create(temporary_command_file()) != 0) {
+    myerrfun("Could not open temporary command file for writing", kModule, 1);
+    return 1;
+  }
+  bool cleaned = createTmpCmdFile(name) == 0;
+  if (!options.check && !save_temporary_command_file()) return 1;
+  if (!cleaned) return 1;
+  if (cmdin(name, &over_ride) == 1) return 1;
+  note_values_read();
+  return compute_and_write(name, &over_ride);
+}
+
+// One control file as a separate process would run it; its exit status.
+int run_one(const std::string& name) {
+  int status;
+  try {
+    status = compile(name);
+  } catch (const RunEnded& ended) {
+    status = ended.status;
+  }
+  status = finish_run(status);
+  if (options.check)
+    for (const RunDiagnostic& d : run_diagnostics()) std::fputs(located_line(d).c_str(), stderr);
+  // What the run printed comes before the next run's lines, as it would
+  // from a process of its own.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  return status;
+}
+
+// The status the shell sees: -1 is 255, the highest.
+int shell_status(int status) { return status & 0xff; }
 
 }  // namespace
 
@@ -81,6 +184,9 @@ void init() {
   reset_records();
   reset_strtab();
   exit_status = 0;
+  reset_run_diagnostics();
+  reset_source_locations("");
+  reset_origins();
   reset_cmdin();
   reset_setregs();
   reset_writeit();
@@ -99,53 +205,58 @@ std::string output_path(const std::string& firstname, const char* lastname) {
   return cut + "." + lastname;
 }
 
+std::string output_location(const std::string& firstname, const char* lastname) {
+  return in_output_dir(output_path(firstname, lastname));
+}
+
+std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
+
 std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
-  std::string path = output_path(firstname, lastname);
-  // A control file named like its own output (rx.anl asking for the
-  // analysis) would be replaced.
-  if (is_control_input(path)) {
-    std::fprintf(stderr, "Couldn't open %s: it is the control file or one it includes\n",
-                 path.c_str());
-    end_program(1);
-  }
-  switch (open_output(bit, path)) {
-    case OutputOpen::kOpened:
-      break;
-    case OutputOpen::kNotRegular:
-      // A device or FIFO would take the image somewhere else, or block.
-      std::fprintf(stderr, "Couldn't open %s: not a regular file\n", path.c_str());
-      end_program(1);
-    case OutputOpen::kFailed:
-      std::fprintf(stderr, "Couldn't open %s\n", path.c_str());
-      end_program(1);
-  }
+  std::string path = output_location(firstname, lastname);
+  end_run_if_control_input(path);
+  end_run_unless_opened(open_output(bit, path), path);
   std::FILE* f = output_file(bit).get();
   if (std::string(lastname) == "h") {
-    std::string cut = path.substr(0, path.size() - 2);
+    // The name as the control file gives it, wherever the file goes.
+    std::string name = output_path(firstname, lastname);
+    std::string cut = name.substr(0, name.size() - 2);
     std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
                  cut.c_str());
   }
   return f;
 }
 
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text) {
+  std::string path = output_location(firstname, lastname);
+  end_run_if_control_input(path);
+  end_run_unless_opened(add_whole_output(bit, path, std::move(text)), path);
+}
+
 int run_program(int argc, char** argv) {
-  // Reading an image back compiles nothing and writes no file.
-  if (argc >= 2 && std::string(argv[1]) == kDecodeOption)
-    return decode_command(std::vector<std::string>(argv + 2, argv + argc));
-  if (argc != 2) return usage();
-  const std::string name = argv[1];
-  init();
-  int over_ride = 0;
-  if (names_temporary_command_file(name)) {
-    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
-    return 1;
+  CommandLine cl = parse_command_line(argc, argv);
+  switch (cl.action) {
+    case CommandLine::Action::kDecode:
+      // Reading an image back compiles nothing and writes no file.
+      return decode_command(cl.files);
+    case CommandLine::Action::kHelp:
+      return print_help_text();
+    case CommandLine::Action::kVersion:
+      return print_version();
+    case CommandLine::Action::kUsage:
+      return print_usage(cl.problem);
+    case CommandLine::Action::kCompile:
+      break;
   }
-  if (tmp_cmd_file.create(kTmpCmdFile) != 0) {
-    myerrfun("Could not open temporary command file for writing", kModule, 1);
-    return 1;
+  options = RunOptions();
+  options.check = cl.check;
+  options.summary = cl.summary;
+  if (cl.has_output_dir) {
+    if (!usable_output_directory(cl.output_dir)) return 2;
+    options.output_dir = cl.output_dir;
   }
-  bool cleaned = createTmpCmdFile(name) == 0;
-  if (!save_temporary_command_file() || !cleaned) return 1;
-  if (cmdin(name, &over_ride) == 1) return 1;
-  return compute_and_write(name, &over_ride);
+  set_dry_run(options.check);
+  int worst = 0;
+  for (const std::string& name : cl.files) worst = std::max(worst, shell_status(run_one(name)));
+  return worst;
 }

@@ -300,7 +300,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
         myerrfun("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
-        end_program(-1);
+        end_run(-1);
       }
       c.coefram[target] = ocoef[i];
     }
@@ -378,6 +378,7 @@ int fir_config(CHAN* cp, int ch) {
   }
 
   AC.SetName(diffT, dataT, coefT, c.fir_nchan, inrateT, c.fir_sym, c.fir_dec, c.fir_int);
+  std::snprintf(c.filter_case, sizeof c.filter_case, "%s", AC.Getcasename());
   if (!AC.ValidCase()) return 0;
   if ((g.printout & kOutDbg) && f_dbg)
     std::fprintf(f_dbg.get(), "fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(),

@@ -348,10 +348,14 @@ void receive_channel(CHAN& c) {
 }  // namespace
 
 void gain_config() {
-  for (int ch = 0; ch < kNumChannels; ++ch)
+  for (int ch = 0; ch < kNumChannels; ++ch) {
+    WorkingOnChannel working(ch);
     if (g.mode[ch / 2] != kReceive && chan[ch].powerdown == 0) transmit_channel(ch);
-  for (int ch = 0; ch < kNumChannels; ++ch)
+  }
+  for (int ch = 0; ch < kNumChannels; ++ch) {
+    WorkingOnChannel working(ch);
     if (g.mode[ch / 2] == kReceive && chan[ch].powerdown == 0) receive_channel(chan[ch]);
+  }
 }
 
 void calc_power() {

@@ -480,6 +480,7 @@ void misc_config() {
   setparam(&g.en_soB, 1);
 
   for (int ch = 0; ch < kNumChannels; ++ch) {
+    WorkingOnChannel working(ch);
     CHAN& c = chan[ch];
     if (c.pins != 4 && c.pins != 8 && c.pins != 16)
       myerrfun("Pins must be 4,8, or 16", kModule, 1009);

@@ -1,5 +1,6 @@
 // outputs.cpp — output files kept in memory until the end of the run, then
-// saved to temporaries and renamed over their names.
+// saved to temporaries and renamed over their names (in a dry run, only their
+// names are checked).
 #include "outputs.h"
 
 #include <sys/stat.h>
@@ -58,6 +59,8 @@ struct WholeOutput {
   ReplacementFile file;
 };
 std::list<WholeOutput> whole_outputs;
+
+bool dry_run = false;
 
 PendingOutput& pending_of(int bit) {
   int i = 0;
@@ -149,7 +152,9 @@ OutputOpen open_output(int bit, const std::string& path) {
     default: break;
   }
   PendingOutput& p = pending_of(bit);
-  if (p.file.create(target) != 0) return OutputOpen::kFailed;
+  // A dry run only checks that the temporary could be created.
+  if ((dry_run ? replacement_refused(target) : p.file.create(target)) != 0)
+    return OutputOpen::kFailed;
   std::FILE* f = open_text_stream(p);
   if (!f) {
     p.file.discard();
@@ -227,6 +232,7 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text) 
     case Reached::kError: return OutputOpen::kFailed;
     default: break;
   }
+  if (dry_run) return replacement_refused(target) == 0 ? OutputOpen::kOpened : OutputOpen::kFailed;
   whole_outputs.emplace_back();
   WholeOutput& w = whole_outputs.back();
   if (w.file.create(target) != 0) {
@@ -243,3 +249,5 @@ void discard_outputs() {
   for (int bit : kOutputOrder) drop(bit);
   whole_outputs.clear();
 }
+
+void set_dry_run(bool dry) { dry_run = dry; }

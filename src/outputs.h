@@ -2,7 +2,8 @@
 // from its print line on, while the diagnostics and writers add to it; at the
 // end of the run it is written to a hidden temporary beside its final name
 // and renamed over that name. So every output file is either one that a run
-// wrote whole or the one that was there before.
+// wrote whole or the one that was there before. A dry run (--check) checks
+// the names as a run does but creates no file at all.
 #pragma once
 #include <cstdio>
 #include <memory>
@@ -24,8 +25,9 @@ enum OutputBit {
   kOutDbg = 16,
   kOutH = 32,
   kOutResponse = 64,  // NAME.csv and NAME.svg, whole texts added at the end
+  kOutJson = 128,     // NAME.json, a whole text added at the end
 };
-constexpr int kAllOutputs = 127;
+constexpr int kAllOutputs = 255;
 // The outputs that carry the reports of a run rather than its register image.
 constexpr int kReportOutputs = kOutAnl | kOutDbg;
 
@@ -72,3 +74,8 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
 
 // Drops every open output (an abandoned in-process run).
 void discard_outputs();
+
+// From now on outputs are opened and added as usual, with the same refusals
+// and a failure where a temporary could not be created, but no file is
+// created, written or replaced.
+void set_dry_run(bool dry);

@@ -42,7 +42,7 @@ void to_analysis(const std::string& text) {
 // run must not end as a success.
 void sixteen_bit_check(const CHAN& c) {
   if (c.maxtap > 32767 || c.maxtap < -32768) {
-    std::fputs("Coefs exceeds 16 bits\n", stderr);
+    report_stderr_only(Severity::kError, "Coefs exceeds 16 bits\n");
     err = 1;
     exit_status = 1;
   }

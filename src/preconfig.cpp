@@ -146,6 +146,7 @@ void preconfig() {
     setparam(&g.splitiqCD, 0);
   }
   for (int i = 0; i < kNumChannels; ++i) {
+    WorkingOnChannel working(i);
     CHAN& c = chan[i];
     if (c.powerdown != 0) continue;
     check_mixer(c);

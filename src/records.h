@@ -285,6 +285,7 @@ struct CHAN : ChanVars {
   double p_zpad, p_coef, p_fir, p_mix, p_cic, g_rshift;
   double n_gain, n_fir, n_mix, n_sum, n_out, n_chan;
   int fs;
+  char filter_case[9];  // the PFIR case planned, such as "SCR14O21"; empty when none
 };
 
 constexpr int kNumChannels = 4;

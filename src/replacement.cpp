@@ -66,7 +66,37 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
+// Why `target` may not be replaced (an errno), or 0 with the permissions its
+// replacement gets in *mode.
+int refusal(const std::string& target, mode_t* mode) {
+  *mode = new_file_mode();
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (S_ISREG(st.st_mode)) {
+      // Replacing a file that could not be opened for writing would bypass
+      // its permissions.
+      if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+      *mode = st.st_mode & 07777;
+    } else if (!S_ISLNK(st.st_mode)) {
+      return EINVAL;
+    }
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  return 0;
+}
+
 }  // namespace
+
+int replacement_refused(const std::string& target) {
+  mode_t mode;
+  if (int error = refusal(target, &mode)) return error;
+  size_t slash = target.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  // The temporary is created in the directory, then renamed within it.
+  return faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
 
 // Held also while the table of temporaries changes, so that it always agrees
 // with the files when the handler runs.
@@ -90,21 +120,8 @@ std::string temporary_template(const std::string& target) {
 
 int ReplacementFile::create(const std::string& target) {
   discard();
-  mode_t mode = new_file_mode();
-  struct stat st;
-  if (lstat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    if (S_ISREG(st.st_mode)) {
-      // Replacing a file that could not be opened for writing would bypass
-      // its permissions.
-      if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-      mode = st.st_mode & 07777;
-    } else if (!S_ISLNK(st.st_mode)) {
-      return EINVAL;
-    }
-  } else if (errno != ENOENT) {
-    return errno;
-  }
+  mode_t mode;
+  if (int error = refusal(target, &mode)) return error;
   install_stop_handler();
   std::string name = temporary_template(target);
   StopSignalsHeld held;

@@ -44,6 +44,11 @@ class ReplacementFile {
   int slot_ = -1;  // this temporary's entry in the signal handler's table
 };
 
+// Whether ReplacementFile::create would refuse `target`, or fail for want of
+// permission to create its temporary beside it, without creating anything:
+// 0, or the errno.
+int replacement_refused(const std::string& target);
+
 // Blocks SIGINT, SIGTERM and SIGHUP for its lifetime: a stop that comes
 // while several files are renamed takes effect once they all are, so that
 // it never leaves some of them replaced and others not.

@@ -343,9 +343,23 @@ void check_channel(int ch) {
 
 }  // namespace
 
+double final_overall_gain(int ch) {
+  const CHAN& c = chan[ch];
+  double gain = gain_word(c) / 4096.0;
+  if (transmit_pair(ch)) return gain * c.g_fir * c.g_cic * c.g_sum;
+  // Multiplied in the order of the analysis table.
+  double total = c.g_zpad;
+  total *= c.g_mix;
+  total *= c.g_rshift;
+  total *= c.g_cic;
+  total *= c.g_fir;
+  return total * gain;
+}
+
 void sanity() {
   chip_wide_checks();
   for (int ch = 0; ch < kNumChannels; ++ch) {
+    WorkingOnChannel working(ch);
     if (chan[ch].powerdown != 0) continue;
     check_channel(ch);
   }

@@ -50,7 +50,7 @@ bool packable(const yyy_STRTAB* s, int nchannels) {
 bool pack_field(int ireg, int start, int bits, int value, Overflow overflow) {
   if (ireg < 0 || ireg >= kNumRegs) {
     // Nothing is stored: the image has no room for such an index.
-    std::fprintf(stderr, "Bad address %d\n", ireg);
+    report_stderr_only(Severity::kError, strfmt("Bad address %d\n", ireg));
     return false;
   }
   if (regs[ireg] == kRegUnwritten) regs[ireg] = 0;
@@ -59,9 +59,9 @@ bool pack_field(int ireg, int start, int bits, int value, Overflow overflow) {
   const bool overflows = x < 0 || static_cast<uint32_t>(x) > mask;
   if (overflows) {
     RegLocation loc = reg_location(ireg);
-    std::fprintf(stderr, "Value out of range register %d value %d\n", ireg, x);
-    std::fprintf(stderr, "Page %x Address %x\n", static_cast<unsigned>(loc.page),
-                 static_cast<unsigned>(loc.addr));
+    report_stderr_only(Severity::kWarning,
+                       strfmt("Value out of range register %d value %d\nPage %x Address %x\n", ireg,
+                              x, static_cast<unsigned>(loc.page), static_cast<unsigned>(loc.addr)));
   }
   uint32_t bits_in = static_cast<uint32_t>(x);
   if (overflow == Overflow::kMask) bits_in &= mask;
@@ -123,8 +123,10 @@ int set_reg(yyy_STRTAB* s) {
   if (s->page == kPseudoPage) return 0;
   const int nchannels = field_channels(s);
   if (!packable(s, nchannels)) return 0;
-  for (int j = 0; j < nchannels; ++j)
+  for (int j = 0; j < nchannels; ++j) {
+    WorkingOnChannel working(nchannels == 1 ? -1 : j);
     pack_variable(s, field_register(s, j), nchannels == 1 ? kChipWide : j, *s->value[j]);
+  }
   return 0;
 }
 

@@ -460,12 +460,12 @@ TEST(AgenConfDeathTest, PropertyOutOfRangeNamesTheLastOffendingField) {
   for (const Bad& b : bad) {
     const Ints& v = b.v;
     EXPECT_EXIT(
-        {
+        as_whole_run([&] {
           init();
           open_unbuffered_on_stderr(kOutDbg);
           AC.Init();
           AC.SetName(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-        },
+        }),
         ExitedWithCode(255), Eq(refusal(v, b.label)))
         << b.label;
   }
@@ -524,12 +524,12 @@ TEST(AgenConfDeathTest, EndingsAtTheirLines) {
   };
   for (const Ending& e : endings) {
     EXPECT_EXIT(
-        {
+        as_whole_run([&] {
           init();
           open_unbuffered_on_stderr(kOutDbg);
           AC.Init();
           e.run();
-        },
+        }),
         ExitedWithCode(255), Eq(e.out))
         << e.what;
   }

@@ -175,12 +175,13 @@ TEST_F(Coefs, ASecondFileClearsWhatTheFirstLeft) {
 TEST_F(Coefs, AnUnopenableFileEndsTheRunAndReachesTheAnalysis) {
   myopen("ctl.txt", "anl", kOutAnl);
   // The run ends there; its analysis, which carries the report, replaces the file.
-  EXPECT_EXIT(readcoef(0, "nope.coef"), testing::ExitedWithCode(1),
+  EXPECT_EXIT(as_whole_run([] { readcoef(0, "nope.coef"); }), testing::ExitedWithCode(1),
               "^Couldn't open coefficient file: nope.coef\n$");
   EXPECT_EQ(cwd.dir.read("ctl.anl"), "Couldn't open coefficient file: nope.coef\n");
   discard_outputs();
   ASSERT_EQ(::mkdir(cwd.dir.file("taps.d").c_str(), 0755), 0);  // a directory opens but cannot be read
-  EXPECT_EXIT(readcoef(0, "taps.d"), testing::ExitedWithCode(1),
+  EXPECT_EXIT(as_whole_run([] { readcoef(0, "taps.d"); }),
+              testing::ExitedWithCode(1),
               "^Couldn't open coefficient file: taps.d: not a regular file\n$");
 }
 

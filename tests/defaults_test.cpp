@@ -74,14 +74,14 @@ TEST(MandatoryCheck, CompleteSetupPasses) {
 
 TEST(MandatoryCheck, ListsEveryMissingItemThenEndsWithStatus1) {
   EXPECT_EXIT(
-      {
+      as_whole_run([] {
         complete_receive_setup();
         g.fck = -1.0;
         chan[1].fir_dec = -1;
         chan[3].fir_dec = -1;
         chan[2].ncoefs = -1;
         ck_mandatory();
-      },
+      }),
       testing::ExitedWithCode(1),
       // fck (bucket 178) comes before fir_dec in table order.
       "^Error: Must set fck\nError: Must set fir_dec\nError: Must set fir_dec\n"
@@ -109,11 +109,11 @@ TEST(MandatoryCheck, UndeclaredPairNeedsBothChannelsPoweredDown) {
   ck_mandatory();
   EXPECT_EQ(GetCapturedStderr(), "");
   EXPECT_EXIT(
-      {
+      as_whole_run([] {
         complete_receive_setup();
         g.mode[1] = -1;
         chan[2].powerdown = 1;
         ck_mandatory();
-      },
+      }),
       testing::ExitedWithCode(1), "^Error: Must declare mode for CD or powerdown both C & D\n$");
 }

@@ -7,10 +7,10 @@
 #include "driver.h"
 #include "e2e.h"
 
-TEST(CommandLine, WrongArgumentCountPrintsUsageAndCreatesNothing) {
+TEST(CommandLine, NoControlFilePrintsUsageAndCreatesNothing) {
   const std::string usage = "Usage: cmd7420 controlfile\n Version: revWorking, Feb 14 2005\n";
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, std::vector<std::string>{"a.txt", "b.txt"}}) {
+       {std::vector<std::string>{}, std::vector<std::string>{"--check", "--summary", "--"}}) {
     ScratchDir dir;
     RunResult r = run_cmd7420(dir, args);
     EXPECT_EQ(r.status, 2);

@@ -242,10 +242,10 @@ TEST(FirLayout, UserOffsetShiftsTheLayoutUpToTheLastWord) {
 TEST(FirLayoutDeathTest, OffsetPastTheLastWordEndsTheRun) {
   for (int offset : {13, -2}) {  // -1 would read as unset
     EXPECT_EXIT(
-        {
+        as_whole_run([&] {
           receive_channel(64, 4).coef_ofsc = offset;
           fir_config(&chan[0], 0);
-        },
+        }),
         testing::ExitedWithCode(255), "Error: coefram\\[\\] writing out of boundaries, check coef_ofsc\n");
   }
 }
@@ -306,21 +306,21 @@ TEST(FirPlan, ZeroDivisorsOfALiveChannelAreReportedAndNotPlanned) {
 
 TEST(FirPlanDeathTest, LiveChannelsEndTheRunWhereThePlanCannotGoOn) {
   EXPECT_EXIT(
-      {
+      as_whole_run([] {
         CHAN& c = transmit_channel(32, 2, 0);
         c.tinf_cmplx = 1;
         fir_config(&c, 0);
-      },
+      }),
       testing::ExitedWithCode(255),
       "Error: Trouble setting up pfir\n"
       "Error: Maximum number of taps for this config 0\n"
       ".*Error: Invalid Filter name 4 \\(1-w\\) Input Rate!");
   // The accumulator case that a powered-down channel escapes.
   EXPECT_EXIT(
-      {
+      as_whole_run([] {
         receive_channel(16, 1).fir_nchan = 2;
         fir_config(&chan[0], 0);
-      },
+      }),
       testing::ExitedWithCode(255), "Error: Accumulator is not set properly: ACnt=0,Adly=2");
 }
 

@@ -17,6 +17,17 @@ inline void open_test_output(int bit) {
   g.printout |= bit;
 }
 
+// Runs `body` as the driver runs a control file: a run that ends early ends
+// the process with its status (for EXPECT_EXIT).
+template <typename Body>
+void as_whole_run(Body body) {
+  try {
+    body();
+  } catch (const RunEnded& ended) {
+    end_program(finish_run(ended.status));
+  }
+}
+
 // Everything written so far to the output file of `bit`.
 inline std::string output_text(int bit) {
   std::FILE* f = output_file(bit).get();
