@@ -23,13 +23,16 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cmdin.h"
 #include "config.h"
 #include "defaults.h"
 #include "diag.h"
+#include "diagloc.h"
 #include "driver.h"
 #include "gain.h"
+#include "origins.h"
 #include "pfir.h"
 #include "preconfig.h"
 #include "records.h"
@@ -194,14 +197,17 @@ void timed_run(const char* control, double spent[kStages]) {
   int over_ride = 0;
   auto t0 = Clock::now();
   init();
+  reset_source_locations(control);
   names_temporary_command_file(control);  // the driver's check, which opens the file
   createTmpCmdFile(control);
   {
     ReplacementFile tmp;
     const std::string text = expanded_text();
-    if (tmp.create(kTmpCmdFile) == 0 && tmp.write_all(text.data(), text.size()) == 0) tmp.commit();
+    if (tmp.create(temporary_command_file()) == 0 && tmp.write_all(text.data(), text.size()) == 0)
+      tmp.commit();
   }
   cmdin(control, &over_ride);
+  note_values_read();
   auto t1 = Clock::now();
   mymsgfun("cmd7420 - revWorking, Feb 14 2005\n");
   preconfig();
@@ -210,6 +216,7 @@ void timed_run(const char* control, double spent[kStages]) {
   sanity();
   for (int c = 0; c < 4; ++c) pfir_analysis(c);
   calc_power();
+  note_values_computed();
   if (over_ride) cmdin(control, &over_ride);
   auto t2 = Clock::now();
   setregs();
@@ -217,6 +224,7 @@ void timed_run(const char* control, double spent[kStages]) {
   writeall();
   auto t4 = Clock::now();
   close_outputs();
+  finish_run(0);
   auto t5 = Clock::now();
   const Clock::time_point marks[] = {t0, t1, t2, t3, t4, t5};
   for (int s = 0; s < kStages; ++s)
@@ -243,10 +251,11 @@ BENCHMARK(BM_Stage)->DenseRange(kInterpret, kSave)
     ->Unit(benchmark::kMicrosecond);
 
 // A sweep: 1,000 variants of the largest example, each tuning channel A
-// elsewhere, compiled one after another in one process as separate runs
-// would compile them (every run starts with init, which resets all state).
-// Each iteration writes into a directory of its own, made before it is
-// timed, so that no output replaces one of an earlier iteration.
+// elsewhere, compiled by one invocation given all of them, as
+// `cmd7420 sweep0000.txt ... sweep0999.txt` compiles them (every run starts
+// with init, which resets all state). Each iteration writes into a
+// directory of its own, made before it is timed, so that no output replaces
+// one of an earlier iteration.
 constexpr int kSweep = 1000;
 
 std::string sweep_control(int i) {
@@ -279,7 +288,12 @@ void BM_Sweep(benchmark::State& state) {
     state.ResumeTiming();
     {
       Silence quiet;
-      for (int i = 0; i < kSweep; ++i) failed += run_whole(sweep_control(i).c_str()) != 0;
+      std::vector<std::string> names = {"cmd7420"};
+      for (int i = 0; i < kSweep; ++i) names.push_back(sweep_control(i));
+      std::vector<char*> argv;
+      for (std::string& name : names) argv.push_back(&name[0]);
+      argv.push_back(nullptr);
+      failed += run_program(static_cast<int>(names.size()), argv.data()) != 0;
     }
     state.PauseTiming();
     fs::current_path(examples);

@@ -63,7 +63,7 @@ stages = [
     ("compute", f("preconfig", "ck_mandatory", "config", "sanity", "pfir_analysis", "calc_power")),
     ("pack", f("setregs")),
     ("write", f("writeall")),
-    ("save", f("close_outputs", "end_program")),
+    ("save", f("close_outputs", "finish_run", "end_program")),
 ]
 stages.append(("other", total - sum(n for _, n in stages)))
 stages.append(("total", total))
