@@ -25,12 +25,6 @@ bool OutputText::append(const char* s, size_t n) {
   return true;
 }
 
-void OutputText::clear() {
-  buf_.reset();
-  size_ = capacity_ = 0;
-  failed_ = false;
-}
-
 TextBlock::TextBlock(std::FILE* out, OutputText* text) : out_(out), text_(text) {
   if (!text_) {
     own_.reset(new char[kSize]);

@@ -88,8 +88,13 @@ class OutputText {
   // Takes `end`, in the room last given, as the new end of the text.
   void extend_to(const char* end) { size_ = static_cast<size_t>(end - buf_.get()); }
   bool append(const char* s, size_t n);
-  // Frees the memory.
-  void clear();
+  // Empties the text and keeps its memory for the next run's text: a
+  // sweep would otherwise give it back to the system and fault it in
+  // again for every configuration.
+  void clear() {
+    size_ = 0;
+    failed_ = false;
+  }
 
  private:
   struct Free {
