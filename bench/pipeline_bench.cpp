@@ -1,18 +1,24 @@
 // pipeline_bench.cpp — the whole cmd7420 run in process on the largest
 // example (four receive channels with AGC, all six outputs), the same run
 // split into its stages so that the costly ones stand out, and a sweep of
-// 1,000 configurations compiled one after another in one process.
+// 1,000 configurations compiled by one invocation.
 //
 //   cmake --build build --target bench_cmd7420
 //   build/bench_cmd7420 [--benchmark_repetitions=10 ...]
 //
-// Every iteration runs in a scratch directory holding a copy of examples/,
-// exactly as a user's run would: the temporary command file and the outputs
-// are written there. The previous iteration's outputs are removed first (not
-// timed): rewriting a file by truncating it makes ext4 start writing its
-// data back at close, which would time the disk rather than the program.
-// The program's standard output and standard error go to /dev/null while it
-// runs, so the benchmark's own report stays readable.
+// Every iteration runs in a fresh directory of its own, made while the
+// timing is paused and holding links to the examples, exactly as a user's
+// run in a new directory: the temporary command file and the outputs are
+// created there. Nothing is deleted until the benchmark ends. (Removing the
+// previous iteration's outputs instead would time the file system's
+// handling of files deleted moments ago; rewriting them in place would time
+// ext4 writing their data back at close.) The directories are in /dev/shm
+// unless TMPDIR names another place: these figures are the program's, and
+// creating files on a disk's file system of a shared machine varies tenfold
+// with what else runs there; bench/time_process.sh measures whole runs where
+// users run them, against cp. The program's standard output and standard
+// error go to /dev/null while it runs, so the benchmark's own report stays
+// readable.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -50,12 +56,19 @@ namespace fs = std::filesystem;
 
 const char* const kLargest = "rx4_agc.txt";
 
+fs::path scratch_base() {
+  std::error_code ignored;
+  if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ignored)) return "/dev/shm";
+  return fs::temp_directory_path();
+}
+
 // A scratch directory with the examples, made the current directory for the
-// lifetime of the object.
+// lifetime of the object; fresh() moves to a new directory inside it that
+// links to the same files.
 class ExampleDir {
  public:
   ExampleDir() {
-    std::string tmpl = (fs::temp_directory_path() / "cmd7420_bench_XXXXXX").string();
+    std::string tmpl = (scratch_base() / "cmd7420_bench_XXXXXX").string();
     if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
     for (const auto& e : fs::directory_iterator(CMD7420_SOURCE_DIR "/examples"))
@@ -71,8 +84,21 @@ class ExampleDir {
   ExampleDir(const ExampleDir&) = delete;
   ExampleDir& operator=(const ExampleDir&) = delete;
 
+  const fs::path& path() const { return path_; }
+
+  // A new directory with links to every file of the first one (links take
+  // no new inodes), made the current directory.
+  void fresh() {
+    const fs::path dir = path_ / ("run" + std::to_string(runs_++));
+    fs::create_directory(dir);
+    for (const auto& e : fs::directory_iterator(path_))
+      if (e.is_regular_file()) fs::create_hard_link(e.path(), dir / e.path().filename());
+    fs::current_path(dir);
+  }
+
  private:
   fs::path path_, old_;
+  int runs_ = 0;
 };
 
 // Sends standard output and standard error to /dev/null until destroyed.
@@ -103,15 +129,6 @@ class Silence {
   int out_, err_;
 };
 
-// Removes what a run of `control` wrote.
-void remove_outputs(const char* control) {
-  std::string stem = control;
-  stem = stem.substr(0, stem.find('.'));
-  for (const char* ext : {".anl", ".dbg", ".kx330", ".sim", ".tbl", ".h", ".csv", ".svg"})
-    std::remove((stem + ext).c_str());
-  std::remove("cmd7420TmpCmdFile");
-}
-
 int run_whole(const char* control) {
   char prog[] = "cmd7420";
   std::string name = control;
@@ -124,7 +141,7 @@ void BM_WholeRun(benchmark::State& state) {
   int status = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    remove_outputs(kLargest);
+    dir.fresh();
     state.ResumeTiming();
     Silence quiet;
     status = run_whole(kLargest);
@@ -145,7 +162,7 @@ void BM_WholeRunWithResponse(benchmark::State& state) {
   int status = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    remove_outputs(control);
+    dir.fresh();
     state.ResumeTiming();
     Silence quiet;
     status = run_whole(control);
@@ -156,8 +173,9 @@ BENCHMARK(BM_WholeRunWithResponse)->Unit(benchmark::kMicrosecond);
 
 // The response alone, after one run of a four-channel example has left its
 // configuration in the records: the model with both texts in memory
-// (argument 0), and the same with the two files written (argument 1).
-// rx4_agc.txt has one chain in four channels, transceive.txt two.
+// (argument 0), and the same with the two files written and put in place
+// (argument 1). rx4_agc.txt has one chain in four channels, transceive.txt
+// two.
 void BM_Response(benchmark::State& state, const char* control) {
   ExampleDir dir;
   {
@@ -170,9 +188,10 @@ void BM_Response(benchmark::State& state, const char* control) {
   for (auto _ : state) {
     if (files) {
       state.PauseTiming();
-      remove_outputs(control);
+      dir.fresh();
       state.ResumeTiming();
       write_response(control);
+      close_outputs();
     } else {
       ChipResponse resp = chip_response(g, chan);
       bytes = response_csv(resp, control).size() + response_svg(resp, control).size();
@@ -237,7 +256,7 @@ void BM_Stage(benchmark::State& state) {
   ExampleDir dir;
   for (auto _ : state) {
     double spent[kStages] = {};
-    remove_outputs(kLargest);
+    dir.fresh();
     {
       Silence quiet;
       timed_run(kLargest, spent);
@@ -276,15 +295,11 @@ void write_sweep_family(const fs::path& dir) {
 
 void BM_Sweep(benchmark::State& state) {
   ExampleDir dir;
-  const fs::path examples = fs::current_path();
-  int round = 0, failed = 0;
+  write_sweep_family(dir.path());
+  int failed = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const fs::path work = examples / ("round" + std::to_string(round++));
-    fs::create_directory(work);
-    for (const char* input : {kLargest, "rx127.coef"}) fs::copy_file(input, work / input);
-    write_sweep_family(work);
-    fs::current_path(work);
+    dir.fresh();
     state.ResumeTiming();
     {
       Silence quiet;
@@ -295,9 +310,6 @@ void BM_Sweep(benchmark::State& state) {
       argv.push_back(nullptr);
       failed += run_program(static_cast<int>(names.size()), argv.data()) != 0;
     }
-    state.PauseTiming();
-    fs::current_path(examples);
-    state.ResumeTiming();
   }
   if (failed) state.SkipWithError("a configuration of the sweep did not run cleanly");
   state.counters["per_configuration"] = benchmark::Counter(
