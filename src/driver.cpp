@@ -45,14 +45,26 @@ struct RunOptions {
   bool check = false;      // compute and report, write nothing
   bool summary = false;    // the plan table after each run
   std::string output_dir;  // empty: outputs beside the control file
+  bool last_run = true;    // the last control file of the command line
 };
 RunOptions options;
 
 // The temporary command file is written for the user to read, never read
 // back: it replaces the one of an earlier run in one rename once the
 // cleaning ends, so a concurrent run or a symbolic link in its place sees
-// no half of it.
+// no half of it. Of the runs of one command line only the last one's text
+// would stand at the end, so the earlier runs rewrite the temporary and the
+// last renames it: a sweep spares the file system a replaced file per run.
 ReplacementFile tmp_cmd_file;
+
+// Renames the temporary command file over its name; false, with the error
+// reported, when that fails.
+bool commit_temporary_command_file() {
+  int error = tmp_cmd_file.commit();
+  if (error == 0) return true;
+  report_write_error(temporary_command_file(), error);
+  return false;
+}
 
 // Writes what the cleaning produced (all of it, or what it got to before an
 // error) as the temporary command file; false, with the error reported, when
@@ -60,11 +72,12 @@ ReplacementFile tmp_cmd_file;
 bool save_temporary_command_file() {
   const std::string text = expanded_text();
   int error = tmp_cmd_file.write_all(text.data(), text.size());
-  if (error == 0) error = tmp_cmd_file.commit();
-  if (error == 0) return true;
-  tmp_cmd_file.discard();
-  report_write_error(temporary_command_file(), error);
-  return false;
+  if (error != 0) {
+    tmp_cmd_file.discard();
+    report_write_error(temporary_command_file(), error);
+    return false;
+  }
+  return !options.last_run || commit_temporary_command_file();
 }
 
 std::string in_output_dir(const std::string& path) {
@@ -142,7 +155,8 @@ int compile(const std::string& name) {
     myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
     return 1;
   }
-  if (!options.check && tmp_cmd_file.create(temporary_command_file()) != 0) {
+  if (!options.check && !tmp_cmd_file.active() &&
+      tmp_cmd_file.create(temporary_command_file()) != 0) {
     myerrfun("Could not open temporary command file for writing", kModule, 1);
     return 1;
   }
@@ -178,9 +192,9 @@ int shell_status(int status) { return status & 0xff; }
 }  // namespace
 
 void init() {
-  // Whatever an earlier run in this process left unfinished is abandoned.
+  // Whatever an earlier run in this process left unfinished is abandoned
+  // (but for the temporary command file a command line's earlier run wrote).
   discard_outputs();
-  tmp_cmd_file.discard();
   reset_records();
   reset_strtab();
   exit_status = 0;
@@ -256,7 +270,13 @@ int run_program(int argc, char** argv) {
     options.output_dir = cl.output_dir;
   }
   set_dry_run(options.check);
+  tmp_cmd_file.discard();
   int worst = 0;
-  for (const std::string& name : cl.files) worst = std::max(worst, shell_status(run_one(name)));
+  for (size_t i = 0; i < cl.files.size(); ++i) {
+    options.last_run = i + 1 == cl.files.size();
+    worst = std::max(worst, shell_status(run_one(cl.files[i])));
+  }
+  // The last run stopped before its cleaning: an earlier run's text stands.
+  if (tmp_cmd_file.active() && !commit_temporary_command_file()) worst = std::max(worst, 1);
   return worst;
 }
