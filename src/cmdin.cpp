@@ -33,6 +33,8 @@ const char* const seps = " \t,=\r";
 
 namespace {
 
+void (*before_reading)(const std::string& path) = nullptr;
+
 const char* const kModule = "cmdin";
 // Lines of the reports about value words.
 constexpr int kLineNotWhole = 268;
@@ -682,7 +684,10 @@ int print_help(yyy_STRTAB* s) {
   return 0;
 }
 
+void set_before_reading(void (*hook)(const std::string& path)) { before_reading = hook; }
+
 std::FILE* open_readable(const std::string& path, bool* not_regular) {
+  if (before_reading) before_reading(path);
   struct stat st;
   // Not blocking in the open itself, as a FIFO without a writer would.
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);

@@ -75,6 +75,11 @@ bool read_piece(std::FILE* f, size_t max, std::string& out);
 // the name exists but is not a regular file. Never blocks.
 std::FILE* open_readable(const std::string& path, bool* not_regular = nullptr);
 
+// Called with the path of every control, include or coefficient file before
+// it is opened (the driver settles a file that `path` may name and that it
+// has not yet put in place); null for none.
+void set_before_reading(void (*hook)(const std::string& path));
+
 // Forgets the interpreter state kept between passes and the cleaned control
 // file (tests start afresh).
 void reset_cmdin();

@@ -56,14 +56,27 @@ RunOptions options;
 // would stand at the end, so the earlier runs rewrite the temporary and the
 // last renames it: a sweep spares the file system a replaced file per run.
 ReplacementFile tmp_cmd_file;
+bool earlier_run_text_waits = false;  // tmp_cmd_file holds an earlier run's text
 
 // Renames the temporary command file over its name; false, with the error
 // reported, when that fails.
 bool commit_temporary_command_file() {
+  earlier_run_text_waits = false;
   int error = tmp_cmd_file.commit();
   if (error == 0) return true;
   report_write_error(temporary_command_file(), error);
   return false;
+}
+
+// A run that reads the temporary command file (as its control file, an
+// include or coefficients, under its name or through a link) reads what the
+// run before it wrote, as separate runs would: the text still waiting in
+// the temporary is put in place first.
+void settle_before_reading(const std::string& path) {
+  if (!earlier_run_text_waits) return;
+  std::string location = resolved_location(path);
+  if (location.empty() || location != resolved_location(temporary_command_file())) return;
+  commit_temporary_command_file();
 }
 
 // Writes what the cleaning produced (all of it, or what it got to before an
@@ -71,13 +84,17 @@ bool commit_temporary_command_file() {
 // it cannot be written.
 bool save_temporary_command_file() {
   const std::string text = expanded_text();
-  int error = tmp_cmd_file.write_all(text.data(), text.size());
+  // The temporary was renamed already when this run read the file.
+  int error = tmp_cmd_file.active() ? 0 : tmp_cmd_file.create(temporary_command_file());
+  if (error == 0) error = tmp_cmd_file.write_all(text.data(), text.size());
   if (error != 0) {
     tmp_cmd_file.discard();
     report_write_error(temporary_command_file(), error);
     return false;
   }
-  return !options.last_run || commit_temporary_command_file();
+  if (options.last_run) return commit_temporary_command_file();
+  earlier_run_text_waits = true;
+  return true;
 }
 
 std::string in_output_dir(const std::string& path) {
@@ -271,12 +288,15 @@ int run_program(int argc, char** argv) {
   }
   set_dry_run(options.check);
   tmp_cmd_file.discard();
+  earlier_run_text_waits = false;
+  set_before_reading(settle_before_reading);
   int worst = 0;
   for (size_t i = 0; i < cl.files.size(); ++i) {
     options.last_run = i + 1 == cl.files.size();
     worst = std::max(worst, shell_status(run_one(cl.files[i])));
   }
   // The last run stopped before its cleaning: an earlier run's text stands.
-  if (tmp_cmd_file.active() && !commit_temporary_command_file()) worst = std::max(worst, 1);
+  if (earlier_run_text_waits && !commit_temporary_command_file()) worst = std::max(worst, 1);
+  tmp_cmd_file.discard();
   return worst;
 }

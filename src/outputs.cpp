@@ -19,7 +19,6 @@ namespace {
 
 // The order in which outputs are saved, replaced and closed.
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
-constexpr int kMaxLinkHops = 40;  // as the system follows them
 
 // An open output: its text so far, which the stream in its handle slot
 // (`stream`) and the writers add to, and the temporary that will replace its
@@ -78,50 +77,6 @@ void drop(int bit) {
   p.file.discard();
   p.name.clear();
   g.printout &= ~bit;
-}
-
-std::string directory_of(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
-bool read_link(const std::string& path, std::string* target) {
-  std::string buf(256, '\0');
-  for (;;) {
-    ssize_t n = readlink(path.c_str(), &buf[0], buf.size());
-    if (n < 0) return false;
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      *target = buf;
-      return true;
-    }
-    buf.resize(buf.size() * 2);
-  }
-}
-
-enum class Reached { kRegular, kNothing, kOther, kError };
-
-// The file that writing to `path` reaches, through any symbolic links: a
-// regular file, nothing yet (a new file would be created there), something
-// else, or no answer (a loop, an unreadable directory).
-Reached follow_links(const std::string& path, std::string* target) {
-  std::string p = path;
-  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-    struct stat st;
-    if (lstat(p.c_str(), &st) != 0) {
-      *target = p;
-      return errno == ENOENT ? Reached::kNothing : Reached::kError;
-    }
-    if (S_ISREG(st.st_mode)) {
-      *target = p;
-      return Reached::kRegular;
-    }
-    if (!S_ISLNK(st.st_mode)) return Reached::kOther;
-    std::string link;
-    if (!read_link(p, &link)) return Reached::kError;
-    p = !link.empty() && link[0] == '/' ? link : directory_of(p) + link;
-  }
-  return Reached::kError;
 }
 
 }  // namespace

@@ -87,7 +87,61 @@ int refusal(const std::string& target, mode_t* mode) {
   return 0;
 }
 
+constexpr int kMaxLinkHops = 40;  // as the system follows them
+
+std::string directory_of(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+bool read_link(const std::string& path, std::string* target) {
+  std::string buf(256, '\0');
+  for (;;) {
+    ssize_t n = readlink(path.c_str(), &buf[0], buf.size());
+    if (n < 0) return false;
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      *target = buf;
+      return true;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
 }  // namespace
+
+Reached follow_links(const std::string& path, std::string* target) {
+  std::string p = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat st;
+    if (lstat(p.c_str(), &st) != 0) {
+      *target = p;
+      return errno == ENOENT ? Reached::kNothing : Reached::kError;
+    }
+    if (S_ISREG(st.st_mode)) {
+      *target = p;
+      return Reached::kRegular;
+    }
+    if (!S_ISLNK(st.st_mode)) return Reached::kOther;
+    std::string link;
+    if (!read_link(p, &link)) return Reached::kError;
+    p = !link.empty() && link[0] == '/' ? link : directory_of(p) + link;
+  }
+  return Reached::kError;
+}
+
+
+std::string resolved_location(const std::string& path) {
+  std::string target;
+  if (follow_links(path, &target) == Reached::kError) return "";
+  size_t slash = target.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  char* real = realpath(dir.c_str(), nullptr);
+  if (!real) return "";
+  std::string location = std::string(real) + "/" + target.substr(slash + 1);
+  std::free(real);
+  return location;
+}
 
 int replacement_refused(const std::string& target) {
   mode_t mode;

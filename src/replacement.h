@@ -63,6 +63,19 @@ class StopSignalsHeld {
   sigset_t previous_;
 };
 
+enum class Reached { kRegular, kNothing, kOther, kError };
+
+// The file that writing to `path` reaches, through any symbolic links: a
+// regular file, nothing yet (a new file would be created there), something
+// else, or no answer (a loop, an unreadable directory). `target` is the path
+// of the file reached (or to be created).
+Reached follow_links(const std::string& path, std::string* target);
+
+// Where `path` leads through its symbolic links, as an absolute path with
+// its directory resolved; empty when that cannot be told. Two paths that
+// lead to the same location name the same file, existing or not.
+std::string resolved_location(const std::string& path);
+
 // The hidden temporary name for `target` before the random suffix is filled
 // in: the same directory, "." + the file name + ".XXXXXX", the name shortened
 // when it would not fit a directory entry.
