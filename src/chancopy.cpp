@@ -145,17 +145,27 @@ int sum_magnitude(const int* coefs, int n) {
   return wrapped_magnitude(static_cast<int32_t>(sum));
 }
 
+namespace {
+
+// Ends the run: the coefficient file `c` cannot be read (`why` follows its
+// name in the message, or is empty).
+[[noreturn]] void refuse_coefficient_file(const std::string& c, const char* why) {
+  std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(), why);
+  report_stderr_only(Severity::kError, text);
+  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
+  err = 1;
+  end_run(1);
+}
+
+}  // namespace
+
 void readcoef(int ch, const std::string& c) {
   bool not_regular = false;
   FilePtr f(open_readable(c, &not_regular));
-  if (!f) {
-    std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(),
-                              not_regular ? ": not a regular file" : "");
-    report_stderr_only(Severity::kError, text);
-    if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
-    err = 1;
-    end_run(1);
-  }
+  if (!f) refuse_coefficient_file(c, not_regular ? ": not a regular file" : "");
+  // An output asked for earlier would replace the file at the end of the run.
+  if (output_replaces(f.get())) refuse_coefficient_file(c, ": it is an output of this run");
+  note_coefficient_input(f.get());
   CHAN& chn = chan[ch];
   std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
 

@@ -78,6 +78,7 @@ std::string help_prefix;  // the prefix the help command lists
 // The control file and its includes as read by the cleaning, so that no
 // output file is opened over one of them.
 std::vector<FileId> control_inputs;
+std::vector<FileId> coefficient_inputs;
 
 bool file_id(std::FILE* f, FileId* id) {
   struct stat st;
@@ -653,13 +654,26 @@ bool names_temporary_command_file(const std::string& name) {
   return false;
 }
 
-bool is_control_input(const std::string& path) {
+namespace {
+
+bool is_one_of(const std::vector<FileId>& files, const std::string& path) {
   FileId id;
   if (!path_id(path, &id)) return false;
-  for (const FileId& in : control_inputs)
+  for (const FileId& in : files)
     if (same_file(in, id)) return true;
   return false;
 }
+
+}  // namespace
+
+bool is_control_input(const std::string& path) { return is_one_of(control_inputs, path); }
+
+void note_coefficient_input(std::FILE* f) {
+  FileId id;
+  if (file_id(f, &id)) coefficient_inputs.push_back(id);
+}
+
+bool is_coefficient_input(const std::string& path) { return is_one_of(coefficient_inputs, path); }
 
 int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
            int vmax) {
@@ -760,6 +774,7 @@ void reset_cmdin() {
   err = 0;
   opened_control = OpenedControl();
   control_inputs.clear();
+  coefficient_inputs.clear();
   expanded = ExpandedControl();
   next_line = 0;
   ch = 0;

@@ -50,6 +50,11 @@ bool names_temporary_command_file(const std::string& name);
 // under any name), which an output file must not overwrite.
 bool is_control_input(const std::string& path);
 
+// Notes the open coefficient file `f`, which no output may replace either.
+void note_coefficient_input(std::FILE* f);
+// True when `path` is a coefficient file the run has read (under any name).
+bool is_coefficient_input(const std::string& path);
+
 // One interpretation pass over the cleaned control file: the first when
 // *over_ride is 0, the override pass (going on after the `override` line)
 // otherwise. Returns `err`.

@@ -130,13 +130,15 @@ void end_run_unless_opened(OutputOpen opened, const std::string& path) {
   }
 }
 
-// A control file named like its own output (rx.anl asking for the
-// analysis) would be replaced.
+// A control, include or coefficient file named like an output (rx.anl
+// asking for the analysis, taps rx.h beside rx.txt asking for the header)
+// would be replaced.
 void end_run_if_control_input(const std::string& path) {
-  if (!is_control_input(path)) return;
-  report_stderr_only(
-      Severity::kError,
-      strfmt("Couldn't open %s: it is the control file or one it includes\n", path.c_str()));
+  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
+                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
+                                                 : nullptr;
+  if (!why) return;
+  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
   end_run(1);
 }
 

@@ -200,6 +200,18 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text) 
   return OutputOpen::kOpened;
 }
 
+bool output_replaces(std::FILE* f) {
+  struct stat in, out;
+  if (fstat(fileno(f), &in) != 0) return false;
+  for (int bit : kOutputOrder) {
+    const PendingOutput& p = pending_of(bit);
+    if ((g.printout & bit) && !p.name.empty() && stat(p.name.c_str(), &out) == 0 &&
+        out.st_dev == in.st_dev && out.st_ino == in.st_ino)
+      return true;
+  }
+  return false;
+}
+
 void discard_outputs() {
   for (int bit : kOutputOrder) drop(bit);
   whole_outputs.clear();

@@ -72,6 +72,10 @@ bool replace_outputs(int bits, OutputFailure* failure);
 // Refused as open_output refuses.
 OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
 
+// True when an open output would replace the file open as `f` (an input of
+// the run that must not be lost).
+bool output_replaces(std::FILE* f);
+
 // Drops every open output (an abandoned in-process run).
 void discard_outputs();
 
