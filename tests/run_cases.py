@@ -20,7 +20,9 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EXAMPLES = os.path.join(os.path.dirname(HERE), "examples")
+SOURCE = os.path.dirname(HERE)
+EXAMPLES = os.path.join(SOURCE, "examples")
+COMMON = os.path.join(HERE, "cases", "common")
 
 
 class Case:
@@ -56,7 +58,7 @@ def copy_inputs(src, dst, skip=("expect", "expected")):
 
 
 def run(binary, scratch, script, timeout):
-    env = dict(os.environ, CMD7420=binary, EXAMPLES=EXAMPLES, LC_ALL="C")
+    env = dict(os.environ, CMD7420=binary, EXAMPLES=EXAMPLES, SOURCE=SOURCE, LC_ALL="C")
     try:
         p = subprocess.run(["sh", "-c", script], cwd=scratch, env=env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
@@ -132,7 +134,7 @@ def check(case, directives, status, out, err, scratch):
             left = sorted(e for e in os.listdir(scratch) if not e.startswith(".case-"))
             if left != sorted(arg.split()):
                 case.fail("files left: %s, expected: %s" % (" ".join(left), arg))
-        elif key == "timeout":
+        elif key in ("timeout", "use"):
             pass
         else:
             case.fail("unknown directive: %s" % key)
@@ -180,6 +182,8 @@ def run_case(binary, directory, update):
     scratch = tempfile.mkdtemp(prefix="cmd7420_case_")
     try:
         copy_inputs(directory, scratch)
+        for name in " ".join(arg for key, arg in directives if key == "use").split():
+            shutil.copy2(os.path.join(COMMON, name), scratch)
         before = set(os.listdir(scratch))
         status, out, err = run(binary, scratch, "\n".join(script) or '"$CMD7420" cfg.txt',
                                timeout)
@@ -189,8 +193,11 @@ def run_case(binary, directory, update):
         check(case, directives, status, out, err, scratch)
         expected_dir = os.path.join(directory, "expected")
         if os.path.isdir(expected_dir):
-            compare_whole(case, expected_dir, outputs_of(scratch, status, out, err, before),
-                          update)
+            actual = outputs_of(scratch, status, out, err, before)
+            if update and not os.listdir(expected_dir):
+                for name in actual:  # an empty expected/ pins every output
+                    open(os.path.join(expected_dir, name), "wb").close()
+            compare_whole(case, expected_dir, actual, update)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     return case
