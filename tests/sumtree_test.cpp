@@ -1,5 +1,5 @@
-// The transmit sum tree and output formatter: checks, sources, summing
-// modes, the output-formatter word table and the two debug lines.
+// The transmit sum tree and output formatter: sources, summing modes, the
+// output-formatter word, the checks and the two debug lines, worked by hand.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "config.h"
-#include "records.h"
 #include "test_util.h"
 
 using testing::internal::CaptureStderr;
@@ -38,32 +37,13 @@ std::string run() {
   return output_text(kOutAnl);
 }
 
+bool has_all(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& p : parts)
+    if (text.find(p) == std::string::npos) return false;
+  return true;
+}
+
 }  // namespace
-
-// Sources (5, 6) with sumi2 3: 1 + 2x3 + 16 + 32x5. In the debug line,
-// tofs1 = 0 + 1 + 64 and muxsel = 8x2 + sumsft 1 + 512x1.
-TEST(SumTree, FourRealChannelsIntoOneFullRateOutput) {
-  setup(4, 1, 0, 1);
-  EXPECT_EQ(run(), "");
-  EXPECT_EQ(exit_status, 0);
-  EXPECT_TRUE(holds(0, "sum_selI=183 sum_selQ=0 sum_ia=2 sum_qa=0 sum_ib=0 sum_qb=1 sum_in=0 toutf_do=0 "
-                       "toutf_co=0 toutf_bo=0 toutf_quiet_CD=1 toutf_xmt_AB=1 toutf_xmt_CD=1 toutf_sumin=0 "
-                       "toutf_halfcmplx_AB=0 toutf_halfcmplx_CD=0 toutf_rnd_AB=1 toutf_rnd_CD=1"));
-  EXPECT_EQ(g.chanin, 4);
-  EXPECT_EQ(g.chanout, 1);
-  EXPECT_EQ(output_text(kOutDbg),
-            "Debug(config L460): doxmit1x R1FN40N \n"
-            "Debug(config L619):  0x8 0x41 0xb7  0x211 1 4 1 1\n\n");
-}
-
-TEST(SumTree, NothingFeedsTheTree) {
-  setup(0, 3, 0, 7);
-  g.chanout = 9;
-  EXPECT_EQ(run(), "");
-  EXPECT_EQ(output_text(kOutDbg), "");
-  EXPECT_EQ(g.chanout, 9);
-  EXPECT_TRUE(holds(0, "sum_selI=-1 toutf_do=-1"));
-}
 
 // Each configuration with what it reports, the settings it gets and the
 // parts of its debug lines: the sources (select = 1 + 2 x B source + 32 x A
@@ -84,6 +64,11 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
     std::vector<std::string> dbg_parts;
     int chanout = kAny;
   } cases[] = {
+      // Sources (5, 6) with sumi2 3: 1 + 2x3 + 16 + 32x5; tofs1 = 0 + 1 + 64, muxsel = 8x2 + 1 + 512.
+      {"four real channels into one full-rate output", 4, 1, 0, 1, [] {}, "", {},
+       "sum_selI=183 sum_selQ=0 sum_ia=2 sum_qa=0 sum_ib=0 sum_qb=1 toutf_do=0 toutf_co=0 toutf_bo=0 "
+       "toutf_quiet_CD=1 toutf_rnd_AB=1 toutf_rnd_CD=1",
+       {"Debug(config L460): doxmit1x R1FN40N \n", "Debug(config L619):  0x8 0x41 0xb7  0x211 1 4 1 1\n\n"}, 1},
       // 1 + 2x3 + 32x5; 0x242F: data outputs 2, clock outputs 2, bus outputs 2.
       {"two complex outputs with split I/Q", 2, 2, 1, 1, [] { g.splitiq = 1; }, "", {},
        "sum_selI=167 sum_selQ=167 sum_ia=2 sum_qa=2 sum_ib=2 sum_qb=0 toutf_do=2 toutf_co=2 toutf_bo=2 "
@@ -154,9 +139,10 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
   for (const auto& k : cases) {
     setup(k.chanin, k.nsig, k.cmplx, k.rate);
     k.extra();
-    EXPECT_TRUE(text_matches(run(), k.anl, k.anl_parts)) << k.what;
+    std::string anl = run();
+    EXPECT_TRUE((!k.anl || anl == k.anl) && has_all(anl, k.anl_parts)) << k.what << anl;
     EXPECT_TRUE(holds(0, k.values)) << k.what;
-    EXPECT_TRUE(has_all(output_text(kOutDbg), k.dbg_parts)) << k.what;
+    EXPECT_TRUE(has_all(output_text(kOutDbg), k.dbg_parts)) << k.what << output_text(kOutDbg);
     if (k.chanout != kAny) {
       EXPECT_EQ(g.chanout, k.chanout) << k.what;
     }
