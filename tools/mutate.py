@@ -2,7 +2,7 @@
 """mutate.py: how many small planted faults in src/ the test suite catches.
 
     tools/mutate.py draw [--count 150] [--seed 7420] > tools/mutants.txt
-    tools/mutate.py run [--mutants tools/mutants.txt] [--jobs 2] [--log FILE]
+    tools/mutate.py run [--mutants tools/mutants.txt] [--jobs 2] [--log FILE] [--every-failure]
 
 `draw` picks mutants at random across the C++ sources under src/: a swapped
 comparison (< <=, > >=, == !=), a swapped arithmetic operator (+ -, * /) or
@@ -17,7 +17,9 @@ it, rebuilds, runs the whole suite (ctest) and restores the file. A mutant
 that does not compile is not counted; the others are caught (a test failed)
 or survive. Each line of the log gives the verdict, the mutant, the tests
 that caught it and the time it took; the summary gives caught / counted and
-lists the survivors.
+lists the survivors. The suite stops at its first failure; with
+--every-failure it runs whole, and the log names every test that fails (a
+map of which tests catch what, at the cost of time).
 """
 import argparse
 import os
@@ -167,13 +169,15 @@ def failed_tests(ctest_output):
     return ",".join(names) if names else "(timeout)"
 
 
-def run(mutants_path, jobs, log):
+def run(mutants_path, jobs, log, every_failure=False):
     mutants = read_mutants(mutants_path)
     tree = tempfile.mkdtemp(prefix="cmd7420_mutate_")
     shutil.copytree(ROOT, tree, dirs_exist_ok=True,
                     ignore=shutil.ignore_patterns("build*", ".git", "run"))
     build = "cmake --build build -j%d" % jobs
-    test = "ctest --test-dir build -j%d --timeout 60 --stop-on-failure" % jobs
+    test = "ctest --test-dir build -j%d --timeout 60" % jobs
+    if not every_failure:
+        test += " --stop-on-failure"
     if sh("cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo && " + build, tree)[0] != 0:
         sys.exit("the unmutated tree does not build")
     if sh(test, tree)[0] != 0:
@@ -222,11 +226,12 @@ def main():
     r.add_argument("--mutants", default=os.path.join(ROOT, "tools", "mutants.txt"))
     r.add_argument("--jobs", type=int, default=2)
     r.add_argument("--log")
+    r.add_argument("--every-failure", action="store_true")
     args = ap.parse_args()
     if args.cmd == "draw":
         draw(args.count, args.seed)
         return 0
-    return run(args.mutants, args.jobs, args.log)
+    return run(args.mutants, args.jobs, args.log, args.every_failure)
 
 
 if __name__ == "__main__":
