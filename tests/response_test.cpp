@@ -61,36 +61,26 @@ TEST(ResponseCic, NullsAtMultiplesOfTheOutputRateLieOnTheGrid) {
   }
 }
 
-TEST(ResponsePfir, OneTapIsFlat) {
-  FilterChain c = receive_chain(100, 1, 5, 1, {12345});
-  ChannelResponse r = respond(c, response_grid({c}));
+// A one-tap filter is flat; a half-band filter passes its centre tap alone
+// at a quarter of its rate (16 of the 32 it passes at 0 Hz); pairs of taps at
+// 100 MHz: |1 + e^-jw| = 2 cos(w/2) of 2, |1 + 2 e^-jw| = sqrt(5 + 4 cos w)
+// of 3, and |1 - e^-jw| = 2 sin(w/2) of 2 (a set that blocks 0 Hz, against
+// the sum of its tap magnitudes).
+TEST(ResponsePfir, ClosedForms) {
+  FilterChain flat = receive_chain(100, 1, 5, 1, {12345});
+  ChannelResponse r = respond(flat, response_grid({flat}));
   for (double v : r.pfir) ASSERT_NEAR(v, 0.0, 1e-12);
   EXPECT_FALSE(r.figures.edge_found);
   EXPECT_EQ(r.figures.band_edge, 50.0);  // half the output rate
   EXPECT_TRUE(r.figures.alias_bands.empty());
-}
-
-// A half-band filter passes its centre tap alone at a quarter of its rate:
-// 16 of the 32 it passes at 0 Hz.
-TEST(ResponsePfir, HalfBandIsMinusSixDecibelsAtAQuarterOfItsRate) {
-  FilterChain c = receive_chain(100, 1, 5, 2, {-1, 0, 9, 16, 9, 0, -1});
-  EXPECT_NEAR(pfir_db(c, 25.0), 20 * std::log10(0.5), 1e-9);
-  EXPECT_NEAR(pfir_db(c, 25.0), -6.020599913279624, 1e-9);
-}
-
-// Symmetric and other taps at 100 MHz: |1 + e^-jw| = 2 cos(w/2) of 2,
-// |1 + 2 e^-jw| = sqrt(5 + 4 cos w) of 3, and |1 - e^-jw| = 2 sin(w/2) of 2
-// (a set that blocks 0 Hz, against the sum of its tap magnitudes).
-TEST(ResponsePfir, PairsOfTapsAgainstTheirClosedForms) {
-  const double f = 100.0 / 6;  // w = pi / 3
-  struct Case {
+  EXPECT_NEAR(pfir_db(receive_chain(100, 1, 5, 2, {-1, 0, 9, 16, 9, 0, -1}), 25.0), -6.020599913279624, 1e-9);
+  const struct {
     std::vector<double> taps;
     double db;
-  };
-  const Case cases[] = {{{1, 1}, 20 * std::log10(std::cos(kPi / 6))},
-                        {{1, 2}, 20 * std::log10(std::sqrt(5 + 4 * std::cos(kPi / 3)) / 3)},
-                        {{1, -1}, 20 * std::log10(std::sin(kPi / 6))}};
-  for (const Case& c : cases) EXPECT_NEAR(pfir_db(receive_chain(100, 1, 5, 1, c.taps), f), c.db, 1e-12);
+  } cases[] = {{{1, 1}, 20 * std::log10(std::cos(kPi / 6))},
+               {{1, 2}, 20 * std::log10(std::sqrt(5 + 4 * std::cos(kPi / 3)) / 3)},
+               {{1, -1}, 20 * std::log10(std::sin(kPi / 6))}};
+  for (const auto& c : cases) EXPECT_NEAR(pfir_db(receive_chain(100, 1, 5, 1, c.taps), 100.0 / 6), c.db, 1e-12);
 }
 
 // Figures of chains known in closed form:
@@ -147,11 +137,8 @@ TEST(ResponseTransmit, MirrorsReceive) {
   std::vector<double> grid = response_grid({rx});
   EXPECT_EQ(response_grid({tx}), grid);
   ChannelResponse a = respond(rx, grid), b = respond(tx, grid);
-  EXPECT_EQ(a.cic, b.cic);
-  EXPECT_EQ(a.pfir, b.pfir);
-  EXPECT_EQ(a.combined, b.combined);
-  EXPECT_EQ(a.figures.band_edge, b.figures.band_edge);
-  EXPECT_EQ(a.figures.droop_db, b.figures.droop_db);
-  EXPECT_EQ(a.figures.worst_alias_db, b.figures.worst_alias_db);
+  EXPECT_TRUE(a.cic == b.cic && a.pfir == b.pfir && a.combined == b.combined);
+  EXPECT_TRUE(a.figures.band_edge == b.figures.band_edge && a.figures.droop_db == b.figures.droop_db &&
+              a.figures.worst_alias_db == b.figures.worst_alias_db);
   EXPECT_EQ(a.figures.alias_bands.size(), b.figures.alias_bands.size());
 }
