@@ -166,17 +166,3 @@ TEST(ReceiveGain, ShiftsWordsAndAgc) {
   stderr_of(gain_config);
   EXPECT_TRUE(holds(0, "fir_shift=7 gain_msb=7 gain_lsb=65535"));
 }
-
-// (live filters x 0.55 x duty + live CIC pairs x 0.75) x fck x 1.8.
-TEST(PowerEstimate, SumsLiveFiltersAndCicPairs) {
-  only_a(2);
-  g.fck = 100.0;
-  for (CHAN& c : chan) c.powerdown = 0, c.inrate = 1, c.ncic = 3, c.fir_int = 1;
-  open_test_output(kOutAnl);
-  calc_power();  // (4 x 0.55 / 4 + 2 x 0.75) x 180 = 369
-  chan[0].powerdown = 1;
-  calc_power();  // (3 x 0.1375 + 1.5) x 180 = 344.25
-  EXPECT_EQ(output_text(kOutAnl),
-            "Estimate power is   369mW at 100.0 MHz and 1.8V\nEstimate power is   344mW at 100.0 MHz and 1.8V\n");
-  close_outputs();
-}
