@@ -85,6 +85,8 @@ TEST(CicShift, TransmitStagesAndLimits) {
   g.splitiqAB = 1;
   chan[0].bypass_cic = chan[1].bypass_cic = chan[1].fir_sym = 1;
   stderr_of(cic_mix_config);
+  EXPECT_EQ(chan[0].cic_shift, 39);
+  EXPECT_EQ(chan[0].g_cic, 1.0);
   EXPECT_EQ(chan[1].cic_shift, 38);
   EXPECT_EQ(chan[1].g_cic, 0.5);
 }
@@ -117,6 +119,14 @@ TEST(Mixer, Selects) {
     EXPECT_EQ((std::vector<int>{c.mix_icos, c.mix_isin, c.mix_qcos, c.mix_qsin, c.mix_inv_qsin}), k.selects)
         << k.what;
   }
+  // Split real transmit beside a receiving pair: the second channel is quiet.
+  all_channels(1, 4);
+  g.mode[1] = 2;
+  chan[2].xmt = chan[3].xmt = 0;
+  g.splitiqAB = 1;
+  g.tout_cmplx = 0;
+  stderr_of(cic_mix_config);
+  EXPECT_TRUE(holds(0, "mix_icos=3 mix_qsin=2 1:mix_icos=0 1:mix_qsin=0"));
   all_channels(2, 4);
   g.rin_cmplx = 1;
   chan[1].bypass_mix = 1;

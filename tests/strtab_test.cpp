@@ -1,6 +1,6 @@
 // Variable table: the hash and the table order it gives (buckets in order,
-// the newest record first within one), and the setparam rule. The help
-// listing (case help-listing) pins the order of all 250 variables.
+// the newest record first within one). The help listing (case help-listing)
+// pins the order of all 250 variables.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,15 +38,4 @@ TEST(SymbolTable, HashAndTableOrder) {
   }
   EXPECT_EQ(yyysearchstr("GAIN_LSB"), nullptr);
   EXPECT_EQ(yyysearchstr("gain_ls"), nullptr);
-}
-
-TEST(SymbolTable, SetparamStoresOnlyIntoUnsetFields) {
-  int zero = 0, unset = -1;
-  double dzero = 0.0, dunset = -1.0;
-  setparam(&zero, 5);
-  setparam(&unset, 5);
-  setparamd(&dzero, 7);
-  setparamd(&dunset, 7);
-  EXPECT_EQ(zero + unset, 5);
-  EXPECT_EQ(dzero + dunset, 7.0);
 }
