@@ -112,7 +112,8 @@ TEST(TransmitGain, Words) {
     std::function<void(CHAN&)> setup;
     const char* values;
   } cases[] = {
-      {"gain alone", [](CHAN& a) { a.gain = 0.75; }, "gain_msb=0 gain_lsb=3072 fir_shift=7 overall_gain=1 pwr_mtr_sync=7"},
+      {"gain alone", [](CHAN& a) { a.gain = 0.75; },
+       "gain_msb=0 gain_lsb=3072 fir_shift=7 overall_gain=1 pwr_mtr_sync=7"},
       {"unity by default", [](CHAN&) {}, "gain_lsb=4096 gain=1 overall_gain=1"},
       {"words win over gain", [](CHAN& a) { a.gain_lsb = 2048, a.gain = 0.9; }, "gain_msb=0 gain=0.5"},
       {"beyond 19 bits: held", [](CHAN& a) { a.gain = 200.0; }, "gain_msb=7 gain_lsb=65535 gain=200"},

@@ -59,7 +59,8 @@ const Row kRows[] = {
      "fir_shift 7 7 -1 -1; gain_lsb 13442 10081 -1 -1; agc_Dblw 10 0 -1 -1; agc_Dzro 6 0 -1 -1; "
      "agc_min 1678 0 -1 -1; agc_max 63600 0 -1 -1; agc_thresh 64 0 -1 -1",
      "21 - 13 held to 7; 4096 x 2 / (19970 / 2^14 x 0.5); B for 1.5; AGC of 3125 samples"},
-    {"case:trace-rx-real-input/expected/cfg.dbg", "name=SCR12O21, Mininrate=2, Maxinrate=8", "complex after the mixer"},
+    {"case:trace-rx-real-input/expected/cfg.dbg", "name=SCR12O21, Mininrate=2, Maxinrate=8",
+     "complex after the mixer"},
     // Receive at double rate, complex: split-I/Q, SRR11N21 and SRR11N41.
     {"case:trace-rx-double-rate-complex/expected/cfg.tbl",
      "freq_msb 8192 8192 49152 49152; phase 0 4096 0 57344; ncic 3 3 1 1; cic_shift 25 25 30 30; "

@@ -166,6 +166,7 @@ TEST_F(Cleaning, RewritesTheLinesOfAFile) {
     EXPECT_EQ(log, k.log) << k.text;
   }
   // Includes nest 32 files deep at most.
-  for (int i = 1; i <= 32; ++i) write("m" + std::to_string(i), i < 32 ? "include m" + std::to_string(i + 1) + "\n" : "v 1\n");
+  for (int i = 1; i <= 32; ++i)
+    write("m" + std::to_string(i), i < 32 ? "include m" + std::to_string(i + 1) + "\n" : "v 1\n");
   EXPECT_EQ(clean("m1"), "v 1\n" + std::string(32, '\n'));
 }

@@ -64,7 +64,8 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
       {"equal inputs and outputs pass straight through", 2, 2, 1, 1, [] {}, "clean", "sum_selI=67 sum_selQ=67", ""},
       // Sources (6, 5): 1 + 2x5 + 32x3; 0x100C; sumsft 2 (two inputs per output).
       {"double-rate real output", 2, 1, 0, 2, [] {}, "clean",
-       "sum_selI=107 sum_selQ=0 sum_ia=2 sum_ib=2 sum_qb=1 toutf_bo=1", "R1TN20N \nDebug(config L619):  0x100c 0x41 0x6b  0x252 1 2 2 1\n"},
+       "sum_selI=107 sum_selQ=0 sum_ia=2 sum_ib=2 sum_qb=1 toutf_bo=1",
+       "R1TN20N \nDebug(config L619):  0x100c 0x41 0x6b  0x252 1 2 2 1\n"},
       // Sources (4, 1), the B source dropped for one channel: 1 + 2x1.
       {"half-rate complex single channel", 1, 1, 1, 0, [] {}, "clean",
        "sum_selI=3 sum_selQ=3 sum_ib=0 sum_qb=1 toutf_halfcmplx_AB=1 toutf_halfcmplx_CD=1 toutf_bo=0", ""},
@@ -85,7 +86,8 @@ TEST(SumTree, ConfigurationsChecksAndSettings) {
       {"half rate of real data", 2, 1, 0, 0, [] {}, "1/2 rate only for complex data", "", ""},
       {"sum input, complex", 2, 2, 1, 1, [] { g.tout_sumin = 1; }, "Can not use sumio for multiple complex", "", ""},
       // 16-bit sum input at normal resolution; the wide one takes 22 bits.
-      {"sum input port", 2, 1, 0, 1, [] { g.tout_sumin = 1; }, "clean", "sum_ia=3 sum_ib=0 sum_in=2 toutf_sumin=1", ""},
+      {"sum input port", 2, 1, 0, 1, [] { g.tout_sumin = 1; }, "clean", "sum_ia=3 sum_ib=0 sum_in=2 toutf_sumin=1",
+       ""},
       {"wide sum input", 2, 1, 0, 1, [] { g.tout_sumin = 1, g.tout_res = 1; }, "clean", "sum_ia=1 sum_in=3", ""},
       {"illegal sum input", 2, 1, 0, 2, [] { g.tout_sumin = 1, g.tout_res = 1; }, "Illegal sumin", "sum_in=-1", ""},
       {"sum input in transceive", 2, 1, 1, 1, [] { declare_modes(1, 2), g.tout_sumin = 1; },
