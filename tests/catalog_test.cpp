@@ -1,4 +1,5 @@
-// The catalogue as a register map: no two variables claim the same bit.
+// The catalogue as a register map: no two variables claim the same bit, and
+// nothing is packed beyond the image.
 // (Its names, classes, widths and help texts are pinned by the case
 // help-listing; its positions by the examples' pinned images.)
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "catalog.h"
 #include "driver.h"
+#include "setregs.h"
 #include "strtab.h"
 
 // No two variables may claim the same bit of one register; the registers
@@ -36,4 +38,15 @@ TEST(Catalog, NoTwoRegisterFieldsOverlap) {
       EXPECT_LE(s->start + width, 16) << s->ptr;
     }
   }
+}
+
+// Packing at an index beyond the image (3561 registers) is reported and
+// stores nothing; the last register takes its field.
+TEST(Catalog, PackingBeyondTheImageIsReported) {
+  init();
+  testing::internal::CaptureStderr();
+  setreg(3561, 0, 4, 5);
+  setreg(3560, 0, 4, 5);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Bad address 3561\n");
+  EXPECT_EQ(regs[3560], 5);
 }

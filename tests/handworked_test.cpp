@@ -49,18 +49,6 @@ const Row kRows[] = {
      "35 / 100 x 65536 = 22937.6; B's phase 22937 / 2 + 1"},
     {"ex:override/override.h", "    { 0xa1, 0x10, 0x48 },", "test pattern 8 on input A, real-data select 4 on B"},
     {"ex:powerdown/powerdown.h", "    { 0xffffffff, 0x0, 0x6100 }", "clock-loss detection, both CIC pairs down"},
-    // Receive, real input, 31 odd taps (sum 19970): SCR12O21.
-    {"case:trace-rx-real-input/expected/cfg.tbl",
-     "freq_msb 6553 49152 -1 -1; freq_mid 39321 0 0 0; ncic 7 7 -2 -2; cic_shift 24 24 39 39; "
-     "coef_modc 1 1 -1 -1; agen_depd 3 3 -1 -1; beragen_stepn 4 4 -1 -1; fir_sync_cnt 127 127 -1 -1; "
-     "fir_clk_cnt 1 1 -1 -1; swap_wa_cnt 3 3 -1 -1",
-     "10/100 of a turn, -25 wraps to 0xC000; 25 less 1 for symmetry, C/D held to 39"},
-    {"case:trace-rx-real-input/expected/cfg.tbl",
-     "fir_shift 7 7 -1 -1; gain_lsb 13442 10081 -1 -1; agc_Dblw 10 0 -1 -1; agc_Dzro 6 0 -1 -1; "
-     "agc_min 1678 0 -1 -1; agc_max 63600 0 -1 -1; agc_thresh 64 0 -1 -1",
-     "21 - 13 held to 7; 4096 x 2 / (19970 / 2^14 x 0.5); B for 1.5; AGC of 3125 samples"},
-    {"case:trace-rx-real-input/expected/cfg.dbg", "name=SCR12O21, Mininrate=2, Maxinrate=8",
-     "complex after the mixer"},
     // Receive at double rate, complex: split-I/Q, SRR11N21 and SRR11N41.
     {"case:trace-rx-double-rate-complex/expected/cfg.tbl",
      "freq_msb 8192 8192 49152 49152; phase 0 4096 0 57344; ncic 3 3 1 1; cic_shift 25 25 30 30; "
@@ -74,45 +62,11 @@ const Row kRows[] = {
      "floor(39 - (5 log2 10 - 2)) less 1; 2 / (5814 / 2^14 x 10^5 / 2^16 / 4) x 4096; B overridden; 200 samples"},
     {"case:trace-rx-split-iq-zero-pad/expected/cfg.anl", "Estimate power is   124mW at  80.0 MHz",
      "(0.55 x 1/10 x 2 + 0.75) x 80 x 1.8"},
-    // Frozen AGC, 31 symmetric taps summing to 1016.
-    {"case:trace-rx-frozen-agc/expected/cfg.tbl",
-     "gain_lsb 2064 2064 -1 -1; gain_msb 4 4 -1 -1; fir_shift 7 7 -1 -1; cic_shift 24 24 24 24",
-     "floor(2 / (1016 / 2^14 x 0.5) x 4096 + 0.5) = 4 x 65536 + 2064"},
-    {"case:trace-rx-frozen-agc/expected/cfg.anl", "Estimate power is   184mW", "(2 x 0.55 x 0.25 + 0.75) x 180"},
-    // Transmit: four complex channels into one output, SCR14O12.
-    {"case:trace-tx-four-complex-into-one/expected/cfg.tbl",
-     "freq_msb 6553 13107 55705 19660; ncic 7 7 7 7; cic_shift 26 26 26 26; sum_selI 183; sum_selQ 183; "
-     "sum_shift 5; tinf_fs_cnt 15 15 15 15; tinf_first 4 4 4 4; tinf_second 8 8 8 8; tinf_fso_dly 1 1 1 1; "
-     "gain_lsb 1041 1041 1041 1041; fir_shift 7 7 7 7",
-     "41 - log2(8^5); 4 pins x 16 bits: 16 clocks; 4096 / (0.98339844 x 4)"},
-    {"case:trace-tx-four-complex-into-one/expected/cfg.dbg", "Debug(config L619):  0x200c 0x41 0xb7b7  0x311 1 4 1 1",
-     "output-formatter word and sum selects"},
-    // Transceive with AGC on the receive pair.
-    {"case:trace-transceive-agc/expected/cfg.tbl",
-     "freq_msb 3555 8888 10666 60202; cic_shift 31 31 29 29; sum_selI 67; sum_shift 5; "
-     "tinf_first 2 2 0 0; tinf_second 6 6 0 0; tinf_fs_cnt 7 7 0 0; tinf_fso_dly 4 4 1 1; "
-     "gain_lsb 1040 1666 7461 6144; fir_shift 6 6 7 7; agc_Dblw 0 0 11 11; agc_thresh 0 0 103 103",
-     "41 - log2(4^5) and 39 - 9 less 1; sum shift for the larger gain 0.8; 5760 samples"},
     // Double-rate transmit, SRR14N14.
     {"case:trace-tx-double-rate-split/expected/cfg.tbl",
      "ncic 3 3 3 3; phase 0 3277 0 57344; sum_selI 107; sum_shift 4; tinf_second 4 4 4 4; "
      "tinf_fs_cnt 15 15 15 15; gain_lsb 4204 4204 4204 4204; cic_shift 26 26 26 26",
      "8 / 2 - 1; half a step; 4096 / (0.48715 x 2)"},
-    // TDM input at the maximum rate.
-    {"case:trace-tx-tdm-maximum-rate/expected/cfg.tbl",
-     "freq_msb 4096 61440 8192 57344; tinf_src 6 1 1 1; tinf_first 1 1 1 1; tinf_second 5 2 2 2; "
-     "tinf_fso_dly 5 5 5 5; sum_shift 6; gain_lsb 1040 1040 1040 1560; cic_shift 31 31 31 31",
-     "A reads the port, the others the stream; D's 1.5 raises the sum shift"},
-    // Split pairs with the sum input and a slow serial clock, SRR12O12.
-    {"case:trace-tx-split-sum-input/expected/cfg.tbl",
-     "sum_selI 7; sum_in 2; sum_shift 5; sck_sync 2 2 2 2; tinf_second 4 4 4 4; cic_shift 21 21 21 21; "
-     "gain_lsb 1041 1041 1041 1041",
-     "41 - log2(16^5)"},
-    // User values win where the passes only default.
-    {"case:trace-tx-user-values/expected/cfg.tbl",
-     "ncic 7 7 7 7; cic_shift 20 20 20 20; gain_lsb 3000 3000 3000 3000; gain 0.732422 0.732422 0.732422 "
-     "0.732422; fir_shift 5 5 5 5; sum_shift 2; sum_selI 100; sum_selQ 183; toutf_bo 3",
-     "the CIC count always from cic_int"},
     // Transceive, symmetric transmit set: whole gain analysis.
     {"case:trace-transceive-symmetric/expected/cfg.anl",
      "Gain from gain block is 4.031494 (G = 16513)\nGain from filter is 0.031006 (FIR_SUM = 1016, fir_shift = 7)\n"
