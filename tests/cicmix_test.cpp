@@ -18,9 +18,7 @@ void all_channels(int mode, int nc) {
   g.splitiqAB = g.splitiqCD = 0;
   for (CHAN& c : chan) {
     c.powerdown = c.cic_2x = c.coefsym = c.fir_sym = 0;
-    c.cic_int = mode == 1 ? nc : 1;
-    c.cic_dec = mode == 1 ? 1 : nc;
-    c.ncic = nc - 1;
+    c.cic_int = mode == 1 ? nc : 1, c.cic_dec = mode == 1 ? 1 : nc, c.ncic = nc - 1;
   }
 }
 

@@ -23,28 +23,17 @@ CHAN& only_a(int mode) {
 // outputs at normal resolution (sum shift 3).
 CHAN& transmit_unity() {
   CHAN& a = only_a(1);
-  a.fir_int = 1;
-  a.ncoefs = 16;
-  a.coefs[0] = a.sumtap = 16384;
+  a.fir_int = 1, a.ncoefs = 16, a.coefs[0] = a.sumtap = 16384, a.cic_int = 8;
   a.fir_sym = a.cic_xmt_5stg = a.cic_bypass = 0;
-  a.cic_int = 8;
-  g.tout_nsig = 4;
-  g.tout_res = 0;
+  g.tout_nsig = 4, g.tout_res = 0;
   return a;
 }
 
 // Unity CIC, the mixer's 1/2, AGC on (1000 us, 10 dB, mixed), 100 MHz.
 CHAN& receive_a(int sumtap) {
   CHAN& a = only_a(2);
-  a.sumtap = sumtap;
-  a.g_cic = a.g_rshift = a.g_zpad = 1.0;
-  a.g_mix = 0.5;
-  a.cic_dec = 8;
-  a.fir_dec = 2;
-  a.agc_freeze = 0;
-  a.agc_tc = 1000;
-  a.agc_cf = 10;
-  a.agc_mode = 2;
+  a.sumtap = sumtap, a.g_cic = a.g_rshift = a.g_zpad = 1.0, a.g_mix = 0.5, a.cic_dec = 8, a.fir_dec = 2;
+  a.agc_freeze = 0, a.agc_tc = 1000, a.agc_cf = 10, a.agc_mode = 2;
   g.fck = 100.0;
   return a;
 }

@@ -62,11 +62,6 @@ const Row kRows[] = {
      "floor(39 - (5 log2 10 - 2)) less 1; 2 / (5814 / 2^14 x 10^5 / 2^16 / 4) x 4096; B overridden; 200 samples"},
     {"case:trace-rx-split-iq-zero-pad/expected/cfg.anl", "Estimate power is   124mW at  80.0 MHz",
      "(0.55 x 1/10 x 2 + 0.75) x 80 x 1.8"},
-    // Double-rate transmit, SRR14N14.
-    {"case:trace-tx-double-rate-split/expected/cfg.tbl",
-     "ncic 3 3 3 3; phase 0 3277 0 57344; sum_selI 107; sum_shift 4; tinf_second 4 4 4 4; "
-     "tinf_fs_cnt 15 15 15 15; gain_lsb 4204 4204 4204 4204; cic_shift 26 26 26 26",
-     "8 / 2 - 1; half a step; 4096 / (0.48715 x 2)"},
     // Transceive, symmetric transmit set: whole gain analysis.
     {"case:trace-transceive-symmetric/expected/cfg.anl",
      "Gain from gain block is 4.031494 (G = 16513)\nGain from filter is 0.031006 (FIR_SUM = 1016, fir_shift = 7)\n"

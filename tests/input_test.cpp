@@ -8,6 +8,7 @@
 #include <climits>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "chancopy.h"
 #include "cmdin.h"
@@ -17,34 +18,23 @@
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
-TEST(NumberWords, WhereANumberBegins) {
+// Where a number begins; what carries an integer's digits on as a fraction
+// or an exponent; a decimal word written with one.
+TEST(NumberWords, BeginningsFractionsAndExponents) {
   const struct {
-    const char* text;
-    bool number;
-  } cases[] = {{"4", true},   {"-3", true},    {"+2", true},  {".5", true},  {"-.5", true},
-               {"16MHz", true}, {"0x10", true}, {"", false},   {"-", false},  {".", false},
-               {"-.x", false}, {"e5", false},   {"eight", false}, {"+-1", false}, {"--1", false}};
-  for (const auto& k : cases) EXPECT_EQ(begins_with_number(k.text), k.number) << k.text;
-}
-
-// What stands right after an integer's digits.
-TEST(NumberWords, FractionOrExponentAfterTheDigits) {
-  const struct {
-    const char* text;
-    bool follows;
-  } cases[] = {{".5", true}, {".", true},  {".x", true},  {"e4", true}, {"E-2", true}, {"e+3", true},
-               {"", false},  {"e", false}, {"eh", false}, {"e+", false}, {"x1", false}, {" .5", false}};
-  for (const auto& k : cases) EXPECT_EQ(fraction_or_exponent_follows(k.text), k.follows) << k.text;
-}
-
-TEST(NumberWords, DecimalWordsWithAFractionOrExponent) {
-  const struct {
-    const char* word;
-    bool has;
-  } cases[] = {{"16.0", true}, {"1e3", true},   {"-.5", true},  {"12.", true},   {"+1.5e1", true},
-               {"10.5MHz", true}, {"12", false}, {"1e", false},  {"0x1f", false}, {"0x1.8", false},
-               {".", false},   {"-", false},     {"abc", false}, {"12abc", false}};
-  for (const auto& k : cases) EXPECT_EQ(has_fraction_or_exponent(k.word), k.has) << k.word;
+    bool (*rule)(const char*);
+    std::vector<const char*> yes, no;
+  } rules[] = {
+      {begins_with_number, {"4", "-3", "+2", ".5", "-.5", "16MHz", "0x10"},
+       {"", "-", ".", "-.x", "e5", "eight", "+-1", "--1"}},
+      {fraction_or_exponent_follows, {".5", ".", ".x", "e4", "E-2", "e+3"}, {"", "e", "eh", "e+", "x1", " .5"}},
+      {has_fraction_or_exponent, {"16.0", "1e3", "-.5", "12.", "+1.5e1", "10.5MHz"},
+       {"12", "1e", "0x1f", "0x1.8", ".", "-", "abc", "12abc"}},
+  };
+  for (const auto& r : rules) {
+    for (const char* w : r.yes) EXPECT_TRUE(r.rule(w)) << w;
+    for (const char* w : r.no) EXPECT_FALSE(r.rule(w)) << w;
+  }
 }
 
 TEST(NumberWords, WholeNumbers) {

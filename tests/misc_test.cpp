@@ -20,11 +20,7 @@ CHAN& transmit_a(int ncic, int fir_int, int pins = 16, int bits = 16) {
   for (CHAN& c : chan) c.powerdown = 1, c.pins = c.bits = 16;
   CHAN& a = chan[0];
   a.powerdown = a.cic_bypass = a.fir_sym = a.fir_cmplx = a.tinf_cmplx = 0;
-  a.ncic = ncic;
-  a.fir_int = fir_int;
-  a.cic_int = ncic + 1;
-  a.pins = pins;
-  a.bits = bits;
+  a.ncic = ncic, a.fir_int = fir_int, a.cic_int = ncic + 1, a.pins = pins, a.bits = bits;
   return a;
 }
 

@@ -3,12 +3,10 @@
 
     response_check.py NAME.csv NAME.svg CONTROL
 
-NAME.csv parses as CSV and NAME.svg as XML, and they agree: the same
-channels with the same description and figures, every point of every
-plotted curve on the table's values, the shaded output band ending at the
-band edge. The table agrees with its figures: the combined gain stays above
--3 dB below the band edge and at or below the worst alias or image in the
-shaded alias bands. Prints what disagrees; exit status 1 when anything does.
+The table and the plot agree (channels, descriptions and figures, every
+curve point on the table, the output band ending at the band edge), and so
+do the table and its figures (above -3 dB below the band edge, at or below
+the worst alias or image in the alias bands). Exit status 1 on a problem.
 """
 import bisect
 import csv
