@@ -1,16 +1,10 @@
 #!/usr/bin/env python3
 """run_cases.py: end-to-end cases of cmd7420, kept as files.
 
-Each case is a directory: its files are copied into a scratch directory, the
-real binary is run there, and the outcome is checked against the case's
-`expect` file and its `expected/` whole files. The format is described in
-tests/cases/README.md.
+    run_cases.py --bin BUILD/cmd7420 [--update] CASE_DIR... [--example NAME.txt]
 
-    run_cases.py --bin BUILD/cmd7420 CASE_DIR...         check cases
-    run_cases.py --bin BUILD/cmd7420 --example NAME.txt  check a shipped example
-    ... --update                                          rewrite expected/ files
-
-Exit status 0 when every check passed, 1 otherwise.
+Each case directory (format in tests/cases/README.md) is run on a scratch
+copy; exit status 0 when every check passed, 1 otherwise.
 """
 import argparse
 import os
@@ -20,7 +14,9 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EXAMPLES = os.path.join(os.path.dirname(HERE), "examples")
+SOURCE = os.path.dirname(HERE)
+EXAMPLES = os.path.join(SOURCE, "examples")
+COMMON = os.path.join(HERE, "cases", "common")
 
 
 class Case:
@@ -44,19 +40,13 @@ def lines_of(data):
 
 def copy_inputs(src, dst, skip=("expect", "expected")):
     for entry in os.listdir(src):
-        if entry in skip:
-            continue
         s, d = os.path.join(src, entry), os.path.join(dst, entry)
-        if os.path.islink(s):
-            os.symlink(os.readlink(s), d)
-        elif os.path.isdir(s):
-            shutil.copytree(s, d, symlinks=True)
-        else:
-            shutil.copy2(s, d)
+        if entry not in skip:
+            (shutil.copytree if os.path.isdir(s) else shutil.copy2)(s, d)
 
 
 def run(binary, scratch, script, timeout):
-    env = dict(os.environ, CMD7420=binary, EXAMPLES=EXAMPLES, LC_ALL="C")
+    env = dict(os.environ, CMD7420=binary, EXAMPLES=EXAMPLES, SOURCE=SOURCE, LC_ALL="C")
     try:
         p = subprocess.run(["sh", "-c", script], cwd=scratch, env=env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
@@ -132,7 +122,7 @@ def check(case, directives, status, out, err, scratch):
             left = sorted(e for e in os.listdir(scratch) if not e.startswith(".case-"))
             if left != sorted(arg.split()):
                 case.fail("files left: %s, expected: %s" % (" ".join(left), arg))
-        elif key == "timeout":
+        elif key in ("timeout", "use"):
             pass
         else:
             case.fail("unknown directive: %s" % key)
@@ -180,6 +170,8 @@ def run_case(binary, directory, update):
     scratch = tempfile.mkdtemp(prefix="cmd7420_case_")
     try:
         copy_inputs(directory, scratch)
+        for name in " ".join(arg for key, arg in directives if key == "use").split():
+            shutil.copy2(os.path.join(COMMON, name), scratch)
         before = set(os.listdir(scratch))
         status, out, err = run(binary, scratch, "\n".join(script) or '"$CMD7420" cfg.txt',
                                timeout)
@@ -189,8 +181,11 @@ def run_case(binary, directory, update):
         check(case, directives, status, out, err, scratch)
         expected_dir = os.path.join(directory, "expected")
         if os.path.isdir(expected_dir):
-            compare_whole(case, expected_dir, outputs_of(scratch, status, out, err, before),
-                          update)
+            actual = outputs_of(scratch, status, out, err, before)
+            if update and not os.listdir(expected_dir):
+                for name in actual:  # an empty expected/ pins every output
+                    open(os.path.join(expected_dir, name), "wb").close()
+            compare_whole(case, expected_dir, actual, update)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     return case

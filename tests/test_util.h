@@ -1,17 +1,37 @@
-// test_util.h — shared helpers for unit tests: a fresh program state and
-// reading back what the diagnostics wrote into an output file.
+// test_util.h — for the unit tables: fresh records with both pairs
+// declared, what a pass wrote to standard error or an output file, and a
+// check of catalogue variables by name.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
-#include <vector>
 
+#include "defaults.h"
 #include "diag.h"
 #include "driver.h"
+#include "outputs.h"
 #include "records.h"
+#include "strtab.h"
 
-// Opens an anonymous output file for `bit` and marks it open in printout.
+// Fresh records with both pairs declared as the mode commands do (1
+// transmit, 2 receive) and the defaults applied.
+inline void declare_modes(int mode_ab, int mode_cd) {
+  g.mode[0] = mode_ab;
+  g.mode[1] = mode_cd;
+  for (int c = 0; c < kNumChannels; ++c) chan[c].xmt = (c < 2 ? mode_ab : mode_cd) == 1 ? 1 : 0;
+  setdefaults();
+}
+
+inline std::string stderr_of(void (*pass)()) {
+  testing::internal::CaptureStderr();
+  pass();
+  return testing::internal::GetCapturedStderr();
+}
+
+// Opens an anonymous output file for `bit`; output_text reads it back.
 inline void open_test_output(int bit) {
   output_file(bit).reset(std::tmpfile());
   g.printout |= bit;
@@ -31,49 +51,29 @@ void as_whole_run(Body body) {
 // Everything written so far to the output file of `bit`.
 inline std::string output_text(int bit) {
   std::FILE* f = output_file(bit).get();
-  if (!f) return "";
-  std::fflush(f);
-  long end = std::ftell(f);
+  std::string text;
+  if (!f) return text;
   std::rewind(f);
-  std::string text(static_cast<size_t>(end), '\0');
-  size_t n = std::fread(&text[0], 1, text.size(), f);
-  text.resize(n);
-  std::fseek(f, 0, SEEK_END);
+  for (int c; (c = std::fgetc(f)) != EOF;) text += static_cast<char>(c);
   return text;
 }
 
-inline bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+// Whether the variables hold the values: "name=value" items of channel
+// `ch`, "c:name=value" of channel c; a failure names each one that differs.
+inline testing::AssertionResult holds(int ch, const std::string& expected) {
+  std::istringstream in(expected);
+  std::string wrong;
+  for (std::string item; in >> item;) {
+    int c = item.size() > 2 && item[1] == ':' ? item[0] - '0' : ch;
+    if (c != ch) item.erase(0, 2);
+    size_t eq = item.find('=');
+    yyy_STRTAB* s = yyysearchstr(item.substr(0, eq).c_str());
+    if (!s || eq == std::string::npos) return testing::AssertionFailure() << item << " names no variable";
+    int k = s->value[1] || s->dvalue[1] ? c : 0;  // chip-wide variables have one value
+    double actual = s->value[k] ? *s->value[k] : *s->dvalue[k];
+    if (actual != std::strtod(item.c_str() + eq + 1, nullptr))
+      wrong += " " + std::to_string(c) + ":" + item.substr(0, eq) + " is " + strfmt("%.17g", actual) + ";";
+  }
+  if (wrong.empty()) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << wrong;
 }
-
-// How many times `part` occurs in `text`, overlapping occurrences included.
-inline int occurrences_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
-inline bool ends_with_text(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Whether `text` holds every one of `parts`; a failure lists the missing ones.
-testing::AssertionResult has_all(const std::string& text, const std::vector<std::string>& parts);
-
-// Whether `text` is all of `whole` (when not null) and holds every one of
-// `parts`.
-testing::AssertionResult text_matches(const std::string& text, const char* whole,
-                                      const std::vector<std::string>& parts);
-
-// What a pass wrote to standard error.
-std::string stderr_of(void (*pass)());
-
-// Declares both pairs' directions as the mode commands do and applies the
-// defaults (1 transmit, 2 receive).
-void declare_modes(int mode_ab, int mode_cd);
-
-// Whether the catalogue variables named in `expected` hold those values:
-// "name=value" items read channel `ch` of a per-channel variable,
-// "c:name=value" items channel c. A failure names each one that differs and
-// what it holds.
-testing::AssertionResult holds(int ch, const std::string& expected);

@@ -2,7 +2,7 @@
 """mutate.py: how many small planted faults in src/ the test suite catches.
 
     tools/mutate.py draw [--count 150] [--seed 7420] > tools/mutants.txt
-    tools/mutate.py run [--mutants tools/mutants.txt] [--jobs 2] [--log FILE]
+    tools/mutate.py run [--mutants tools/mutants.txt] [--jobs 2] [--log FILE] [--every-failure]
 
 `draw` picks mutants at random across the C++ sources under src/: a swapped
 comparison (< <=, > >=, == !=), a swapped arithmetic operator (+ -, * /) or
@@ -15,7 +15,11 @@ stale and not counted).
 `run` copies the tree into a scratch directory, and for each mutant plants
 it, rebuilds, runs the whole suite (ctest) and restores the file. A mutant
 that does not compile is not counted; the others are caught (a test failed)
-or survive. The summary gives caught / counted and lists the survivors.
+or survive. Each line of the log gives the verdict, the mutant, the tests
+that caught it and the time it took; the summary gives caught / counted and
+lists the survivors. The suite stops at its first failure; with
+--every-failure it runs whole, and the log names every test that fails (a
+map of which tests catch what, at the cost of time).
 """
 import argparse
 import os
@@ -23,8 +27,10 @@ import random
 import re
 import shutil
 import subprocess
+import signal
 import sys
 import tempfile
+import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -143,42 +149,62 @@ def plant(tree, mutant):
 
 
 def sh(cmd, cwd, timeout=None):
+    """Runs a shell command in its own process group; returns its status and
+    its standard output. On a timeout the whole group is killed, so that no
+    hung test outlives its mutant and disturbs the next build."""
+    p = subprocess.Popen(cmd, cwd=cwd, shell=True, stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, start_new_session=True)
     try:
-        return subprocess.run(cmd, cwd=cwd, shell=True, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        out, _ = p.communicate(timeout=timeout)
+        return p.returncode, out.decode("utf-8", "replace")
     except subprocess.TimeoutExpired:
-        return 124
+        os.killpg(p.pid, signal.SIGKILL)
+        p.communicate()
+        return 124, ""
 
 
-def run(mutants_path, jobs, log):
+def failed_tests(ctest_output):
+    """The names of the tests that ctest lists as failed."""
+    names = re.findall(r"^\s*\d+ - (\S+) \(", ctest_output, re.M)
+    return ",".join(names) if names else "(timeout)"
+
+
+def run(mutants_path, jobs, log, every_failure=False):
     mutants = read_mutants(mutants_path)
     tree = tempfile.mkdtemp(prefix="cmd7420_mutate_")
     shutil.copytree(ROOT, tree, dirs_exist_ok=True,
                     ignore=shutil.ignore_patterns("build*", ".git", "run"))
     build = "cmake --build build -j%d" % jobs
-    test = "ctest --test-dir build -j%d --timeout 60 --stop-on-failure" % jobs
-    if sh("cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo && " + build, tree) != 0:
+    test = "ctest --test-dir build -j%d --timeout 60" % jobs
+    if not every_failure:
+        test += " --stop-on-failure"
+    if sh("cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo && " + build, tree)[0] != 0:
         sys.exit("the unmutated tree does not build")
-    if sh(test, tree) != 0:
+    if sh(test, tree)[0] != 0:
         sys.exit("the suite fails on the unmutated tree")
     counts = {"caught": 0, "survived": 0, "stillborn": 0, "stale": 0}
     survivors = []
     out = open(log, "w") if log else sys.stdout
     for m in mutants:
+        start = time.time()
         original = plant(tree, m)
+        caught_by = ""
         if original is None:
             verdict = "stale"
-        elif sh(build, tree) != 0:
+        elif sh(build, tree)[0] != 0:
             verdict = "stillborn"
         else:
-            verdict = "caught" if sh(test, tree, timeout=600) != 0 else "survived"
+            status, output = sh(test, tree, timeout=600)
+            verdict = "caught" if status != 0 else "survived"
+            caught_by = "  [%s]" % failed_tests(output) if status != 0 else ""
         if original is not None:
             with open(os.path.join(tree, m[0]), "w") as f:
                 f.write(original)
         counts[verdict] += 1
         if verdict == "survived":
             survivors.append(m)
-        print("%-9s %s:%d  %s -> %s   %s" % (verdict, m[0], m[1], m[3], m[4], m[5]),
+        print("%-9s %s:%d  %s -> %s   %s%s  (%.0f s)" % (verdict, m[0], m[1], m[3], m[4], m[5],
+                                                       caught_by, time.time() - start),
               file=out, flush=True)
     sh(build, tree)
     shutil.rmtree(tree, ignore_errors=True)
@@ -200,11 +226,12 @@ def main():
     r.add_argument("--mutants", default=os.path.join(ROOT, "tools", "mutants.txt"))
     r.add_argument("--jobs", type=int, default=2)
     r.add_argument("--log")
+    r.add_argument("--every-failure", action="store_true")
     args = ap.parse_args()
     if args.cmd == "draw":
         draw(args.count, args.seed)
         return 0
-    return run(args.mutants, args.jobs, args.log)
+    return run(args.mutants, args.jobs, args.log, args.every_failure)
 
 
 if __name__ == "__main__":
