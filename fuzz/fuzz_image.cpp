@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "decode.h"
+#include "output/decode.h"
 #include "harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "diag.h"
-#include "driver.h"
+#include "driver/driver.h"
 
 namespace {
 

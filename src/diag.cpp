@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "records.h"
-#include "replacement.h"
+#include "driver/replacement.h"
 
 int exit_status = 0;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "diagloc.h"
-#include "outputs.h"
+#include "driver/outputs.h"
 
 // Writes the open outputs and renames them over their names, as a run that
 // has been through its writers ends; a write error is reported, and then the

@@ -7,10 +7,10 @@
 #include <map>
 #include <string>
 
-#include "catalog.h"
-#include "driver.h"
-#include "setregs.h"
-#include "strtab.h"
+#include "vartable/catalog.h"
+#include "driver/driver.h"
+#include "output/setregs.h"
+#include "vartable/strtab.h"
 
 // No two variables may claim the same bit of one register; the registers
 // are compared as the packer places them (regtype 1 shifts by 32 pages per

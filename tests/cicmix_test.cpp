@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cicmix.h"
+#include "config/cicmix.h"
 #include "test_util.h"
 
 namespace {

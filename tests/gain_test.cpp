@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "gain.h"
+#include "config/gain.h"
 #include "test_util.h"
 
 namespace {

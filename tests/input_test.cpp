@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "chancopy.h"
-#include "cmdin.h"
-#include "driver.h"
-#include "numword.h"
+#include "input/chancopy.h"
+#include "input/cmdin.h"
+#include "driver/driver.h"
+#include "input/numword.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "agenconf.h"
+#include "pfir/agenconf.h"
 #include "diag.h"
-#include "driver.h"
-#include "fircases.h"
+#include "driver/driver.h"
+#include "pfir/fircases.h"
 #include "test_util.h"
 
 using testing::internal::CaptureStderr;

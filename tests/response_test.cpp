@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "response.h"
+#include "verify/response.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
-#include "strtab.h"
+#include "driver/driver.h"
+#include "vartable/strtab.h"
 
 namespace {
 std::vector<std::string> visited;

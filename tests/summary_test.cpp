@@ -2,7 +2,7 @@
 // worked words of the user guide and the wrap of a negative tuning.
 #include <gtest/gtest.h>
 
-#include "summary.h"
+#include "output/summary.h"
 
 TEST(ProgrammedFrequency, WordsBackToMegahertz) {
   // 0x4000 of 0x10000 is a quarter of the clock; 0xC000 is three quarters,

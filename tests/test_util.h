@@ -9,12 +9,12 @@
 #include <sstream>
 #include <string>
 
-#include "defaults.h"
+#include "vartable/defaults.h"
 #include "diag.h"
-#include "driver.h"
-#include "outputs.h"
+#include "driver/driver.h"
+#include "driver/outputs.h"
 #include "records.h"
-#include "strtab.h"
+#include "vartable/strtab.h"
 
 // Fresh records with both pairs declared as the mode commands do (1
 // transmit, 2 receive) and the defaults applied.

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "textblock.h"
+#include "output/textblock.h"
 
 namespace {
 

@@ -1,5 +1,0 @@
-// config.h — the per-channel configuration loop and the chip-wide passes after it.
-#pragma once
-#include "sumtree.h"
-
-void config();

@@ -1,0 +1,221 @@
+// sumtree.cpp — the transmit sum tree and the transmit output formatter.
+// From the channels feeding the tree and the requested transmit output
+// (signals, real or complex, rate, resolution, differential signalling, sum
+// input port) it checks the combination and defaults the sum-tree selects,
+// the summing modes and the output-formatter fields through setparam.
+#include "config/sumtree.h"
+
+#include <cstring>
+
+#include "diag.h"
+#include "records.h"
+#include "vartable/strtab.h"
+
+namespace {
+
+const char* const kModule = "config";
+
+// Sum-tree source number -> 3-bit select code of sum_selI/sum_selQ.
+const int map[7] = {0, 2, 4, -1, 1, 3, 5};
+// Summing-mode number -> 2-bit code of sum_ia/sum_qa/sum_ib.
+const int mapm[5] = {0, 2, -1, 1, 3};
+// Letters of the debug line, indexed by the complex flag, rate, resolution
+// and differential flag.
+const char* const RC = "RC";
+const char* const SPEED = "HFT";
+const char* const RES = "NW";
+const char* const DiFF = "ND";
+
+// The letter of `v` in its alphabet. The index one past the last letter
+// reads the text's terminating NUL, which ends the reported line there, as
+// indexing the text itself does; '?' stands in only beyond the text.
+char letter(const char* alphabet, int v) {
+  int count = static_cast<int>(std::strlen(alphabet));
+  return v >= 0 && v <= count ? alphabet[v] : '?';
+}
+
+// Output paths the requested signals need. Taken in unsigned arithmetic so
+// that absurd user values wrap as 32-bit ints do instead of overflowing.
+int output_paths(int cmplx, int chanout, int res, int diff, int speed) {
+  unsigned p = (static_cast<unsigned>(cmplx) + 1u) * static_cast<unsigned>(chanout) *
+               (static_cast<unsigned>(res) + 1u) * (static_cast<unsigned>(diff) + 1u);
+  int paths = static_cast<int>(p);
+  if (speed == 0) return paths / 2;
+  return static_cast<int>(static_cast<unsigned>(paths) * static_cast<unsigned>(speed));
+}
+
+struct Sources {
+  bool known;  // false for a rate the rules give no sources for
+  int a, b, two;
+};
+
+int select_word(const Sources& s) {
+  return (s.two & 1) + 2 * map[s.a] + 8 * (s.two & 2) + 32 * map[s.b];
+}
+
+Sources sum_sources(int chanin, int chanout, int speed, int cmplx) {
+  Sources s{true, 0, 0, chanin == 4 && chanout == 1 ? 3 : 1};
+  if (chanin == 2 && chanout == 2 && g.splitiq == 1 && speed == 1 && cmplx == 1) {
+    s.a = 5, s.b = 6;
+  } else if (chanin == chanout) {
+    s.a = 4, s.b = 1;
+  } else if (chanin == 4) {
+    s.a = 5, s.b = 6;
+  } else if (speed <= 1) {
+    s.a = 5, s.b = 0;
+  } else if (speed == 2) {
+    s.a = 6, s.b = 5;
+  } else {
+    s.known = false;
+  }
+  if (chanin == 1 && speed <= 1) s.b = 0;
+  return s;
+}
+
+// The sum-tree shift shown in the debug line; 0 where no ratio of inputs to
+// outputs gives one (no outputs, or fewer inputs than outputs).
+int sum_shift_of(int sumio, int chanin, int chanout) {
+  if (sumio != 0 || chanout <= 0 || chanin < chanout) return 0;
+  int ratio = chanin / chanout;
+  return ratio == 1 ? 3 : ratio == 2 ? 2 : 1;
+}
+
+int sum_input_mode(int sumio, int res, int speed, int cmplx) {
+  if (sumio == 0) return 0;
+  int mode = -1;
+  if (res == 0 && speed == 0 && cmplx == 1) mode = 1;
+  if (res == 0 && speed == 1) mode = 2;
+  if (res == 0 && speed == 2 && cmplx == 0) mode = 2;
+  if (res == 1 && speed == 1 && cmplx == 0) mode = 3;
+  if (res == 1 && speed == 0 && cmplx == 1) mode = 1;
+  if (mode == -1) myerrfun("Illegal sumin combination", kModule, 549);
+  return mode;
+}
+
+struct FormatterRow {
+  int res, diff, chanout, cmplx, speed, word;
+};
+
+const FormatterRow kFormatter[] = {
+    {0, 0, 1, 0, 1, 0x0008}, {0, 0, 2, 0, 1, 0x100C}, {0, 0, 3, 0, 1, 0x120E},
+    {0, 0, 4, 0, 1, 0x121F}, {0, 0, 1, 1, 0, 0x0008}, {0, 0, 2, 1, 0, 0x100C},
+    {0, 0, 3, 1, 0, 0x120E}, {0, 0, 4, 1, 0, 0x121F}, {0, 0, 1, 1, 1, 0x200C},
+    {0, 0, 2, 1, 1, 0x242F}, {0, 0, 1, 0, 2, 0x100C}, {0, 0, 2, 0, 2, 0x121F},
+    {0, 0, 1, 1, 2, 0x182F}, {0, 1, 1, 0, 1, 0x800C}, {0, 1, 2, 0, 1, 0x850C},
+    {0, 1, 1, 1, 0, 0x800C}, {0, 1, 2, 1, 0, 0x850C}, {0, 1, 1, 1, 1, 0x890F},
+    {0, 1, 1, 0, 2, 0x850F}, {1, 0, 1, 0, 1, 0x400C}, {1, 0, 2, 0, 1, 0x444F},
+    {1, 0, 1, 1, 0, 0x400C}, {1, 0, 2, 1, 0, 0x444F}, {1, 0, 1, 1, 1, 0x488F},
+    {1, 0, 1, 0, 2, 0x444F},
+};
+
+int formatter_word(int res, int diff, int chanout, int cmplx, int speed) {
+  bool known_res_diff = (res == 0 && diff == 0) || (res == 0 && diff == 1) || (res == 1 && diff == 0);
+  if (!known_res_diff) myerrfun("How did we get here, res/diff", kModule, 585);
+  for (const FormatterRow& r : kFormatter)
+    if (r.res == res && r.diff == diff && r.chanout == chanout && r.cmplx == cmplx && r.speed == speed)
+      return r.word;
+  myerrfun("toutf missed a case", kModule, 587);
+  return -1;
+}
+
+void check_output_paths(int pathout, int sumio) {
+  bool transceive = (chan[2].powerdown == 0 && chan[2].xmt == 0) ||
+                    (chan[3].powerdown == 0 && chan[3].xmt == 0);
+  if (!transceive) {
+    if (pathout > 4)
+      myerrfun("More than 4 output paths required to support your configuration", kModule, 475);
+    else if (pathout > 2LL * (2LL - sumio))
+      myerrfun("Only 2 output paths available when sumio is active", kModule, 478);
+  } else {
+    if (pathout > 2)
+      myerrfun("Only 2 output paths available when in transceive", kModule, 482);
+    else if (sumio != 0)
+      myerrfun("Can not support sumio in transceive case", kModule, 483);
+  }
+}
+
+}  // namespace
+
+void sumtree_config() {
+  if (g.chanin == 0) return;
+  int chanin = g.chanin;
+  int cmplx = g.tout_cmplx;
+  int chanout = g.tout_nsig;
+  if (chanout == 0 || chanout == 3 || chanout > 4) myerrfun("tout_nsig must be 1, 2 or 4", kModule, 442);
+  int speed = g.tout_rate;
+  // The rules below give a rate above double no sources at all.
+  if (speed > 2) myerrfun("tout_rate must be 0, 1 or 2 (half, full or double rate)", kModule, 443);
+  if (chanin == 3 || chanin > 4) myerrfun("channels into sumtree must be 1, 2 or 4", kModule, 445);
+
+  int res = g.tout_res;
+  int diff = 0;
+  if (g.tout_res == 2) {
+    res = 0;
+    diff = 1;
+  }
+  int sumio = g.tout_sumin;
+  int sumin16 = 0;
+  if (sumio != 0) {
+    sumin16 = speed == 2 || (cmplx != 0 && speed == 1) ? 1 : 0;
+    if (g.tout_res == 0) sumin16 = 1;
+  }
+  if (cmplx != 0 && chanout > 1 && sumio != 0)
+    myerrfun("Can not use sumio for multiple complex channels", kModule, 456);
+
+  mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, cmplx), chanout, letter(SPEED, speed),
+                    letter(RES, res), chanin, sumio, letter(DiFF, diff)),
+             kModule, 460);
+
+  if (speed == 2 && chanin == 4) myerrfun("can not generate 4 2x channels", kModule, 462);
+  if (chanin < chanout) myerrfun("Fewer channels being generated than output", kModule, 463);
+  if (speed == 0 && cmplx == 0) myerrfun("1/2 rate only for complex data", kModule, 465);
+
+  int pathout = output_paths(cmplx, chanout, res, diff, speed);
+  if (pathout < 1) myerrfun("valid paths are 1, 2 or 4", kModule, 469);
+  check_output_paths(pathout, sumio);
+
+  Sources si = sum_sources(chanin, chanout, speed, cmplx);
+  Sources sq = cmplx == 0 ? Sources{true, 0, 0, 0} : si;
+  if (si.known) setparam(&g.sum_selI, select_word(si));
+  if (sq.known) setparam(&g.sum_selQ, select_word(sq));
+
+  g.chanin = chanin;
+  g.chanout = chanout;
+  int sumsft = sum_shift_of(sumio, chanin, chanout);
+
+  int ma = sumio == 0 ? 1 : sumin16 + 3;
+  int mb = ma, mc = ma;
+  if (cmplx == 0) mb = 0;
+  if (chanout == 1 && speed <= 1) mc = 0;
+  setparam(&g.sum_ia, mapm[ma]);
+  setparam(&g.sum_qa, mapm[mb]);
+  setparam(&g.sum_ib, mapm[mc]);
+  setparam(&g.sum_qb, cmplx == 0 || (chanout <= 1 && speed != 2) ? 1 : 0);
+  setparam(&g.sum_in, sum_input_mode(sumio, res, speed, cmplx));
+
+  int toutf = formatter_word(res, diff, chanout, cmplx, speed);
+  setparam(&g.toutf_xmt_AB, g.mode[0] == 1 ? 1 : 0);
+  setparam(&g.toutf_sumin, sumio);
+  setparam(&g.toutf_xmt_CD, g.mode[1] == 1 ? 1 : 0);
+  setparam(&g.toutf_do, (toutf >> 4) & 0x1F);
+  setparam(&g.toutf_co, (toutf >> 9) & 7);
+  setparam(&g.toutf_bo, (toutf >> 12) & 0xF);
+  int halfcmplx = cmplx != 0 && speed == 0 ? 1 : 0;
+  setparam(&g.toutf_halfcmplx_AB, halfcmplx);
+  setparam(&g.toutf_halfcmplx_CD, halfcmplx);
+  setparam(&g.toutf_rnd_AB, static_cast<int>(1u - static_cast<unsigned>(res)));
+  setparam(&g.toutf_rnd_CD, g.toutf_rnd_AB);
+  setparam(&g.toutf_quiet_CD, chanout <= 1 || (chanout <= 2 && speed <= 1) ? 1 : 0);
+
+  // Register words for the debug line, in unsigned arithmetic so that any
+  // user value wraps instead of overflowing.
+  unsigned rnd_cd = g.toutf_rnd_CD == 1 ? 0u : static_cast<unsigned>(g.toutf_rnd_CD);
+  unsigned tofs1 = 16u * rnd_cd + static_cast<unsigned>(g.toutf_rnd_AB) + 64u;
+  unsigned sumtree = 256u * static_cast<unsigned>(g.sum_selQ) + static_cast<unsigned>(g.sum_selI);
+  unsigned muxsel = 8u * static_cast<unsigned>(g.sum_ia) + static_cast<unsigned>(sumsft) +
+                    32u * static_cast<unsigned>(g.sum_ib) + 128u * static_cast<unsigned>(g.sum_qa) +
+                    512u * static_cast<unsigned>(g.sum_qb) + 1024u * static_cast<unsigned>(g.sum_in);
+  mydebugfun(strfmt(" 0x%x 0x%x 0x%x  0x%x %d %d %d %d\n", static_cast<unsigned>(toutf), tofs1, sumtree,
+                    muxsel, chanout, chanin, static_cast<int>(muxsel & 3u), static_cast<int>(tofs1 & 3u)),
+             kModule, 619);
+}

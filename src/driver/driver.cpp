@@ -1,0 +1,304 @@
+// driver.cpp — the program's entry sequence: the command line, then for each
+// control file the temporary command file, the interpreter passes and every
+// computation, check and output pass in their fixed order. A run that ends
+// early unwinds to here, so that the next control file starts afresh.
+#include "driver/driver.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "pfir/agenconf.h"
+#include "vartable/catalog.h"
+#include "input/cmdin.h"
+#include "driver/cmdline.h"
+#include "config/config.h"
+#include "output/decode.h"
+#include "vartable/defaults.h"
+#include "config/gain.h"
+#include "output/jsonout.h"
+#include "vartable/origins.h"
+#include "verify/pfiranalysis.h"
+#include "config/preconfig.h"
+#include "records.h"
+#include "output/responseout.h"
+#include "driver/replacement.h"
+#include "verify/sanity.h"
+#include "output/setregs.h"
+#include "vartable/strtab.h"
+#include "output/summary.h"
+#include "output/writeit.h"
+
+const char* const kRevision = "revWorking";
+const char* const kBuildDate = "Feb 14 2005";
+const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
+
+namespace {
+
+const char* const kModule = "driver";
+
+// What the options ask of every run.
+struct RunOptions {
+  bool check = false;      // compute and report, write nothing
+  bool summary = false;    // the plan table after each run
+  std::string output_dir;  // empty: outputs beside the control file
+  bool last_run = true;    // the last control file of the command line
+};
+RunOptions options;
+
+// The temporary command file is written for the user to read, never read
+// back: it replaces the one of an earlier run in one rename once the
+// cleaning ends, so a concurrent run or a symbolic link in its place sees
+// no half of it. Of the runs of one command line only the last one's text
+// would stand at the end, so the earlier runs rewrite the temporary and the
+// last renames it: a sweep spares the file system a replaced file per run.
+ReplacementFile tmp_cmd_file;
+bool earlier_run_text_waits = false;  // tmp_cmd_file holds an earlier run's text
+
+// Renames the temporary command file over its name; false, with the error
+// reported, when that fails.
+bool commit_temporary_command_file() {
+  earlier_run_text_waits = false;
+  int error = tmp_cmd_file.commit();
+  if (error == 0) return true;
+  report_write_error(temporary_command_file(), error);
+  return false;
+}
+
+// A run that reads the temporary command file (as its control file, an
+// include or coefficients, under its name or through a link) reads what the
+// run before it wrote, as separate runs would: the text still waiting in
+// the temporary is put in place first.
+void settle_before_reading(const std::string& path) {
+  if (!earlier_run_text_waits) return;
+  std::string location = resolved_location(path);
+  if (location.empty() || location != resolved_location(temporary_command_file())) return;
+  commit_temporary_command_file();
+}
+
+// Writes what the cleaning produced (all of it, or what it got to before an
+// error) as the temporary command file; false, with the error reported, when
+// it cannot be written.
+bool save_temporary_command_file() {
+  const std::string text = expanded_text();
+  // The temporary was renamed already when this run read the file.
+  int error = tmp_cmd_file.active() ? 0 : tmp_cmd_file.create(temporary_command_file());
+  if (error == 0) error = tmp_cmd_file.write_all(text.data(), text.size());
+  if (error != 0) {
+    tmp_cmd_file.discard();
+    report_write_error(temporary_command_file(), error);
+    return false;
+  }
+  if (options.last_run) return commit_temporary_command_file();
+  earlier_run_text_waits = true;
+  return true;
+}
+
+std::string in_output_dir(const std::string& path) {
+  if (options.output_dir.empty()) return path;
+  size_t slash = path.rfind('/');
+  std::string dir = options.output_dir;
+  if (dir.back() != '/') dir += '/';
+  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+// False, with the reason on standard error, when `dir` is no directory.
+bool usable_output_directory(const std::string& dir) {
+  struct stat st;
+  int error = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (error == 0) return true;
+  std::fprintf(stderr, "Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error));
+  return false;
+}
+
+// Ends the run when an output could not be opened or added at `path`.
+void end_run_unless_opened(OutputOpen opened, const std::string& path) {
+  switch (opened) {
+    case OutputOpen::kOpened:
+      return;
+    case OutputOpen::kNotRegular:
+      // A device or FIFO would take the image somewhere else, or block.
+      report_stderr_only(Severity::kError,
+                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
+      end_run(1);
+    case OutputOpen::kFailed:
+      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
+      end_run(1);
+  }
+}
+
+// A control, include or coefficient file named like an output (rx.anl
+// asking for the analysis, taps rx.h beside rx.txt asking for the header)
+// would be replaced.
+void end_run_if_control_input(const std::string& path) {
+  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
+                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
+                                                 : nullptr;
+  if (!why) return;
+  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
+  end_run(1);
+}
+
+// Everything after the first interpreter pass, when that pass succeeded.
+int compute_and_write(const std::string& name, int* over_ride) {
+  mymsgfun(strfmt("cmd7420 - %s, %s\n", kRevision, kBuildDate));
+  preconfig();
+  ck_mandatory();
+  config();
+  sanity();
+  for (int c = 0; c < kNumChannels; ++c) {
+    WorkingOnChannel working(c);
+    pfir_analysis(c);
+  }
+  calc_power();
+  note_values_computed();
+  if (*over_ride && cmdin(name, over_ride) != 0) return 1;
+  setregs();
+  writeall();
+  if (g.printout & kOutResponse) write_response(name);
+  if (g.printout & kOutJson) write_json(name);
+  close_outputs();
+  if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
+  return exit_status;
+}
+
+// One control file, from its cleaning to its outputs; an early end throws.
+int compile(const std::string& name) {
+  init();
+  reset_source_locations(name);
+  int over_ride = 0;
+  if (names_temporary_command_file(name)) {
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
+    return 1;
+  }
+  if (!options.check && !tmp_cmd_file.active() &&
+      tmp_cmd_file.create(temporary_command_file()) != 0) {
+    myerrfun("Could not open temporary command file for writing", kModule, 1);
+    return 1;
+  }
+  bool cleaned = createTmpCmdFile(name) == 0;
+  if (!options.check && !save_temporary_command_file()) return 1;
+  if (!cleaned) return 1;
+  if (cmdin(name, &over_ride) == 1) return 1;
+  note_values_read();
+  return compute_and_write(name, &over_ride);
+}
+
+// One control file as a separate process would run it; its exit status.
+int run_one(const std::string& name) {
+  int status;
+  try {
+    status = compile(name);
+  } catch (const RunEnded& ended) {
+    status = ended.status;
+  }
+  status = finish_run(status);
+  if (options.check)
+    for (const RunDiagnostic& d : run_diagnostics()) std::fputs(located_line(d).c_str(), stderr);
+  // What the run printed comes before the next run's lines, as it would
+  // from a process of its own.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  return status;
+}
+
+// The status the shell sees: -1 is 255, the highest.
+int shell_status(int status) { return status & 0xff; }
+
+}  // namespace
+
+void init() {
+  // Whatever an earlier run in this process left unfinished is abandoned
+  // (but for the temporary command file a command line's earlier run wrote).
+  discard_outputs();
+  reset_records();
+  reset_strtab();
+  exit_status = 0;
+  reset_run_diagnostics();
+  reset_source_locations("");
+  reset_origins();
+  reset_cmdin();
+  reset_setregs();
+  reset_writeit();
+  reset_agenconf();
+  initstrtab();
+  for (CHAN& c : chan) c.ncoefs = -1;
+}
+
+std::string output_path(const std::string& firstname, const char* lastname) {
+  // Only the file-name part is cut, so that "./cfg/rx.txt" gives
+  // "./cfg/rx.anl" rather than a hidden ".anl".
+  size_t slash = firstname.rfind('/');
+  size_t base = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = firstname.find('.', base);
+  std::string cut = firstname.substr(0, dot);
+  return cut + "." + lastname;
+}
+
+std::string output_location(const std::string& firstname, const char* lastname) {
+  return in_output_dir(output_path(firstname, lastname));
+}
+
+std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
+
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
+  std::string path = output_location(firstname, lastname);
+  end_run_if_control_input(path);
+  end_run_unless_opened(open_output(bit, path), path);
+  std::FILE* f = output_file(bit).get();
+  if (std::string(lastname) == "h") {
+    // The name as the control file gives it, wherever the file goes.
+    std::string name = output_path(firstname, lastname);
+    std::string cut = name.substr(0, name.size() - 2);
+    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
+                 cut.c_str());
+  }
+  return f;
+}
+
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text) {
+  std::string path = output_location(firstname, lastname);
+  end_run_if_control_input(path);
+  end_run_unless_opened(add_whole_output(bit, path, std::move(text)), path);
+}
+
+int run_program(int argc, char** argv) {
+  CommandLine cl = parse_command_line(argc, argv);
+  switch (cl.action) {
+    case CommandLine::Action::kDecode:
+      // Reading an image back compiles nothing and writes no file.
+      return decode_command(cl.files);
+    case CommandLine::Action::kHelp:
+      return print_help_text();
+    case CommandLine::Action::kVersion:
+      return print_version();
+    case CommandLine::Action::kUsage:
+      return print_usage(cl.problem);
+    case CommandLine::Action::kCompile:
+      break;
+  }
+  options = RunOptions();
+  options.check = cl.check;
+  options.summary = cl.summary;
+  if (cl.has_output_dir) {
+    if (!usable_output_directory(cl.output_dir)) return 2;
+    options.output_dir = cl.output_dir;
+  }
+  set_dry_run(options.check);
+  tmp_cmd_file.discard();
+  earlier_run_text_waits = false;
+  set_before_reading(settle_before_reading);
+  int worst = 0;
+  for (size_t i = 0; i < cl.files.size(); ++i) {
+    options.last_run = i + 1 == cl.files.size();
+    worst = std::max(worst, shell_status(run_one(cl.files[i])));
+  }
+  // The last run stopped before its cleaning: an earlier run's text stands.
+  if (earlier_run_text_waits && !commit_temporary_command_file()) worst = std::max(worst, 1);
+  tmp_cmd_file.discard();
+  return worst;
+}

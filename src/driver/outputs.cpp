@@ -1,0 +1,220 @@
+// outputs.cpp — output files kept in memory until the end of the run, then
+// saved to temporaries and renamed over their names (in a dry run, only their
+// names are checked).
+#include "driver/outputs.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <list>
+
+#include "records.h"
+#include "driver/replacement.h"
+#include "output/textblock.h"
+
+FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
+
+namespace {
+
+// The order in which outputs are saved, replaced and closed.
+constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
+
+// An open output: its text so far, which the stream in its handle slot
+// (`stream`) and the writers add to, and the temporary that will replace its
+// file.
+struct PendingOutput {
+  std::string name;
+  ReplacementFile file;
+  OutputText text;
+  std::FILE* stream = nullptr;
+};
+PendingOutput pending[6];
+
+// The stream's write function. The stream keeps no buffer of its own, so
+// every write reaches the text at once and the writers can add to the same
+// text directly (a memory stream would copy it once more, and clear every
+// part it grows by).
+ssize_t append_to_text(void* cookie, const char* data, size_t size) {
+  if (static_cast<PendingOutput*>(cookie)->text.append(data, size))
+    return static_cast<ssize_t>(size);
+  errno = ENOMEM;
+  return 0;  // the stream's error
+}
+
+std::FILE* open_text_stream(PendingOutput& p) {
+  cookie_io_functions_t io{};
+  io.write = append_to_text;
+  std::FILE* f = fopencookie(&p, "w", io);
+  if (f) std::setvbuf(f, nullptr, _IONBF, 0);
+  return f;
+}
+
+// An output whose whole text was given at once.
+struct WholeOutput {
+  int bit = 0;
+  std::string name;
+  std::string text;
+  ReplacementFile file;
+};
+std::list<WholeOutput> whole_outputs;
+
+bool dry_run = false;
+
+PendingOutput& pending_of(int bit) {
+  int i = 0;
+  while (i < 5 && kOutputOrder[i] != bit) ++i;
+  return pending[i];
+}
+
+// Closes the output's handle and forgets it; a temporary that was not
+// renamed is removed.
+void drop(int bit) {
+  PendingOutput& p = pending_of(bit);
+  output_file(bit).reset();
+  p.text.clear();
+  p.stream = nullptr;
+  p.file.discard();
+  p.name.clear();
+  g.printout &= ~bit;
+}
+
+}  // namespace
+
+OutputText* collected_text(int bit) {
+  PendingOutput& p = pending_of(bit);
+  std::FILE* f = output_file(bit).get();
+  return f && f == p.stream ? &p.text : nullptr;
+}
+
+FilePtr& output_file(int bit) {
+  switch (bit) {
+    case kOutAnl: return f_anl;
+    case kOutKx330: return f_kx330;
+    case kOutSim: return f_sim;
+    case kOutTbl: return f_tbl;
+    case kOutDbg: return f_dbg;
+    default: return f_h;
+  }
+}
+
+OutputOpen open_output(int bit, const std::string& path) {
+  drop(bit);
+  std::string target;
+  switch (follow_links(path, &target)) {
+    case Reached::kOther: return OutputOpen::kNotRegular;
+    case Reached::kError: return OutputOpen::kFailed;
+    default: break;
+  }
+  PendingOutput& p = pending_of(bit);
+  // A dry run only checks that the temporary could be created.
+  if ((dry_run ? replacement_refused(target) : p.file.create(target)) != 0)
+    return OutputOpen::kFailed;
+  std::FILE* f = open_text_stream(p);
+  if (!f) {
+    p.file.discard();
+    return OutputOpen::kFailed;
+  }
+  output_file(bit).reset(f);
+  p.stream = f;
+  p.name = path;
+  g.printout |= bit;
+  return OutputOpen::kOpened;
+}
+
+bool save_outputs(int bits, OutputFailure* failure) {
+  auto fail = [&](int bit, int error) {
+    *failure = {pending_of(bit).name, error};
+    drop(bit);
+    return false;
+  };
+  auto to_save = [&](int bit) {
+    const PendingOutput& p = pending_of(bit);
+    return (bits & bit) && p.file.active() && !p.file.closed();
+  };
+  for (int bit : kOutputOrder) {
+    if (!to_save(bit)) continue;
+    PendingOutput& p = pending_of(bit);
+    std::FILE* f = output_file(bit).get();
+    // The text fails only for want of memory.
+    if (std::fflush(f) != 0 || std::ferror(f) || p.text.failed()) return fail(bit, ENOMEM);
+    if (int error = p.file.write_all(p.text.data(), p.text.size())) return fail(bit, error);
+  }
+  for (int bit : kOutputOrder) {
+    if (!to_save(bit)) continue;
+    if (int error = pending_of(bit).file.close()) return fail(bit, error);
+  }
+  for (auto w = whole_outputs.begin(); w != whole_outputs.end(); ++w) {
+    if (!(bits & w->bit) || w->file.closed()) continue;
+    int error = w->file.write_all(w->text.data(), w->text.size());
+    if (error == 0) error = w->file.close();
+    if (error != 0) {
+      *failure = {w->name, error};
+      whole_outputs.erase(w);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool replace_outputs(int bits, OutputFailure* failure) {
+  for (int bit : kOutputOrder) {
+    PendingOutput& p = pending_of(bit);
+    if ((bits & bit) && p.file.active() && p.file.closed()) {
+      if (int error = p.file.commit()) {
+        *failure = {p.name, error};
+        drop(bit);
+        return false;
+      }
+    }
+    drop(bit);
+  }
+  while (!whole_outputs.empty()) {
+    WholeOutput& w = whole_outputs.front();
+    int error = (bits & w.bit) && w.file.closed() ? w.file.commit() : 0;
+    if (error != 0) *failure = {w.name, error};
+    g.printout &= ~w.bit;
+    whole_outputs.pop_front();
+    if (error != 0) return false;
+  }
+  return true;
+}
+
+OutputOpen add_whole_output(int bit, const std::string& path, std::string text) {
+  std::string target;
+  switch (follow_links(path, &target)) {
+    case Reached::kOther: return OutputOpen::kNotRegular;
+    case Reached::kError: return OutputOpen::kFailed;
+    default: break;
+  }
+  if (dry_run) return replacement_refused(target) == 0 ? OutputOpen::kOpened : OutputOpen::kFailed;
+  whole_outputs.emplace_back();
+  WholeOutput& w = whole_outputs.back();
+  if (w.file.create(target) != 0) {
+    whole_outputs.pop_back();
+    return OutputOpen::kFailed;
+  }
+  w.bit = bit;
+  w.name = path;
+  w.text = std::move(text);
+  return OutputOpen::kOpened;
+}
+
+bool output_replaces(std::FILE* f) {
+  struct stat in, out;
+  if (fstat(fileno(f), &in) != 0) return false;
+  for (int bit : kOutputOrder) {
+    const PendingOutput& p = pending_of(bit);
+    if ((g.printout & bit) && !p.name.empty() && stat(p.name.c_str(), &out) == 0 &&
+        out.st_dev == in.st_dev && out.st_ino == in.st_ino)
+      return true;
+  }
+  return false;
+}
+
+void discard_outputs() {
+  for (int bit : kOutputOrder) drop(bit);
+  whole_outputs.clear();
+}
+
+void set_dry_run(bool dry) { dry_run = dry; }

@@ -1,3 +1,0 @@
-// pfir.h — the per-channel PFIR analysis report.
-#pragma once
-void pfir_analysis(int ch);
