@@ -1,5 +1,5 @@
-// Digits by hand: each formatter at its boundaries gives what the printf
-// format it replaces gives, and text longer than a block keeps its order.
+// The writers' formatters against the printf formats they replace, at their
+// boundaries; text longer than a block keeps its order.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -28,74 +28,28 @@ std::string through_block(const std::function<void(TextBlock&)>& write) {
 
 template <typename T>
 std::string printf_of(const char* format, T v) {
-  char text[400];
-  std::snprintf(text, sizeof text, format, v);
+  std::string text(400, '\0');
+  text.resize(std::snprintf(&text[0], text.size(), format, v));
   return text;
 }
 
 }  // namespace
 
-// Registers print as "%x" of their low 16 bits, pages and the unmasked
-// mixer entries as "%x" of the whole int (-1 is a direct page, or a mixer
-// register that nothing wrote).
-TEST(TextBlock, HexAsPrintfPrintsIt) {
-  const struct {
-    unsigned v;
-    const char* text;
-  } cases[] = {{0, "0"},       {0x9, "9"},        {0xa, "a"},           {0xf, "f"},
-               {0x10, "10"},   {0xfff0, "fff0"},  {0xffff, "ffff"},     {0x10000, "10000"},
-               {0x80000000u, "80000000"},          {static_cast<unsigned>(-1), "ffffffff"},
-               {0x0fffffff, "fffffff"}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(through_block([&](TextBlock& b) { b.hex(c.v); }), c.text) << c.text;
-    EXPECT_EQ(c.text, printf_of("%x", c.v));
+// Registers and pages as "%x" (-1 a direct page), values as "%d" and "%5d",
+// names as "%-20s" (never cut), reals as "%lf" (rounding the double's exact
+// value: 5e-7 lies just under the half; -1.7e308 is longer than the
+// formatter's first try of 64 characters).
+TEST(TextBlock, FormatsAsPrintf) {
+  for (unsigned v : {0u, 9u, 0xau, 0xfu, 0x10u, 0xfff0u, 0xffffu, 0x10000u, 0x0fffffffu, 0x80000000u, ~0u})
+    EXPECT_EQ(through_block([&](TextBlock& b) { b.hex(v); }), printf_of("%x", v)) << v;
+  for (int v : {0, -1, 9, 10, 9999, -9999, 65535, 123456, INT_MAX, INT_MIN}) {
+    EXPECT_EQ(through_block([&](TextBlock& b) { b.dec(v); }), printf_of("%d", v)) << v;
+    EXPECT_EQ(through_block([&](TextBlock& b) { b.dec(v, 5); }), printf_of("%5d", v)) << v;
   }
-}
-
-// "%d", and "%5d" as the table pads its per-channel values.
-TEST(TextBlock, DecimalAsPrintfPrintsIt) {
-  const struct {
-    int v;
-    const char* plain;
-    const char* width5;
-  } cases[] = {{0, "0", "    0"},
-               {-1, "-1", "   -1"},
-               {9, "9", "    9"},
-               {10, "10", "   10"},
-               {9999, "9999", " 9999"},
-               {-9999, "-9999", "-9999"},
-               {65535, "65535", "65535"},
-               {123456, "123456", "123456"},
-               {INT_MAX, "2147483647", "2147483647"},
-               {INT_MIN, "-2147483648", "-2147483648"}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(through_block([&](TextBlock& b) { b.dec(c.v); }), c.plain);
-    EXPECT_EQ(through_block([&](TextBlock& b) { b.dec(c.v, 5); }), c.width5);
-    EXPECT_EQ(c.plain, printf_of("%d", c.v));
-    EXPECT_EQ(c.width5, printf_of("%5d", c.v));
-  }
-}
-
-// "%-20s" pads a name and never cuts a longer one; "%lf" is printf's own.
-TEST(TextBlock, NamesAndDoublesAsPrintfPrintsThem) {
-  const char* names[] = {"", "fck", "nineteen_characters", "twenty_characters_xx",
-                         "twenty_one_characters"};
-  for (const char* name : names)
+  for (const char* name : {"", "fck", "nineteen_characters", "twenty_characters_xx", "twenty_one_characters"})
     EXPECT_EQ(through_block([&](TextBlock& b) { b.padded(name, 20); }), printf_of("%-20s", name));
-  EXPECT_EQ(through_block([](TextBlock& b) { b.padded("fck", 20); }), "fck                 ");
-
-  // The rounding is of the double's exact value: 5e-7 lies just under the
-  // half, 1.5e-6 just over it.
-  const struct {
-    double v;
-    const char* text;
-  } doubles[] = {{-1.0, "-1.000000"}, {0.1, "0.100000"},  {21.4, "21.400000"},
-                 {-4e-7, "-0.000000"}, {5e-7, "0.000000"}, {1.5e-6, "0.000002"}};
-  for (const auto& d : doubles)
-    EXPECT_EQ(through_block([&](TextBlock& b) { b.fixed6(d.v); }), d.text);
-  // Longer than the formatter's first try of 64 characters.
-  EXPECT_EQ(through_block([](TextBlock& b) { b.fixed6(-1.7e308); }), printf_of("%lf", -1.7e308));
-  EXPECT_EQ(printf_of("%lf", -1.7e308).size(), 317u);
+  for (double v : {-1.0, 0.1, 21.4, -4e-7, 5e-7, 1.5e-6, -1.7e308})
+    EXPECT_EQ(through_block([&](TextBlock& b) { b.fixed6(v); }), printf_of("%lf", v)) << v;
 }
 
 // Lines that straddle the end of a block, and a text longer than a block,
@@ -110,10 +64,8 @@ TEST(TextBlock, TextBeyondOneBlockKeepsItsOrder) {
       b.put("dwr16 ").hex(i).put(' ').dec(-static_cast<int>(i), 5).put('\n');
       expected += "dwr16 " + printf_of("%x", i) + " " + printf_of("%5d", -static_cast<int>(i)) + "\n";
     }
-    b.put(big.data(), big.size());
-    expected += big;
-    b.put("end\n");
-    expected += "end\n";
+    b.put(big.data(), big.size()).put("end\n");
+    expected += big + "end\n";
   };
   std::string got = through_block(write);
   EXPECT_GT(got.size(), 2 * TextBlock::kSize);
