@@ -9,8 +9,8 @@ comparison (< <=, > >=, == !=), a swapped arithmetic operator (+ -, * /) or
 an integer constant plus one, never inside a comment or a string. Each line
 of the list names the file, the line, the column, the original token, its
 replacement and the source line, so that the same mutants can be run again
-on a later suite (a mutant whose source line has changed is reported as
-stale and not counted).
+on a later suite (a line that moved is found again by its text; a mutant
+whose source line has changed is reported as stale and not counted).
 
 `run` copies the tree into a scratch directory, and for each mutant plants
 it, rebuilds, runs the whole suite (ctest) and restores the file. A mutant
@@ -140,7 +140,14 @@ def plant(tree, mutant):
     original = open(path).read()
     lines = original.split("\n")
     line = lines[lineno - 1] if lineno <= len(lines) else ""
-    if line.strip() != src or line[col:col + len(tok)] != tok:
+    if line.strip() != src:
+        # The line moved (code above it changed): found again by its text,
+        # at the same indentation, when the text is on exactly one line.
+        moved = [k for k, l in enumerate(lines) if l.strip() == src]
+        if len(moved) != 1:
+            return None
+        lineno, line = moved[0] + 1, lines[moved[0]]
+    if line[col:col + len(tok)] != tok:
         return None
     lines[lineno - 1] = line[:col] + rep + line[col + len(tok):]
     with open(path, "w") as f:
