@@ -190,7 +190,9 @@ void BM_Response(benchmark::State& state, const char* control) {
       state.PauseTiming();
       dir.fresh();
       state.ResumeTiming();
-      write_response(control);
+      ResponseTexts texts = response_texts(control);
+      add_output_text(control, "csv", kOutResponse, std::move(texts.csv));
+      add_output_text(control, "svg", kOutResponse, std::move(texts.svg));
       close_outputs();
     } else {
       ChipResponse resp = chip_response(g, chan);

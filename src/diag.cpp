@@ -181,3 +181,14 @@ void end_program(int status) {
 }
 
 void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
+
+// ---- Reports of the cross-checks, the PFIR report and the readers of
+// register images.
+
+bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }
+
+void write_analysis(const std::string& text) {
+  if (analysis_open()) std::fputs(text.c_str(), f_anl.get());
+}
+
+void report_usage(const char* text) { std::fputs(text, stderr); }

@@ -79,3 +79,13 @@ int finish_run(int status);
 // In-process harnesses (fuzzing) replace the exit by a hook that must not
 // return, for example one that throws; null restores the exit.
 void set_end_hook(void (*hook)(int status));
+
+// ---- Reports of the cross-checks, the PFIR report and the readers of
+// register images: the analysis file and the usage line of --decode.
+
+// True when this run writes the analysis file.
+bool analysis_open();
+// Adds `text`, as it stands, to the analysis file when the run writes one.
+void write_analysis(const std::string& text);
+// A usage message, written to standard error as it stands.
+void report_usage(const char* text);

@@ -151,15 +151,20 @@ int compute_and_write(const std::string& name, int* over_ride) {
   sanity();
   for (int c = 0; c < kNumChannels; ++c) {
     WorkingOnChannel working(c);
-    pfir_analysis(c);
+    if (!pfir_analysis(c)) err = 1;
   }
   calc_power();
   note_values_computed();
   if (*over_ride && cmdin(name, over_ride) != 0) return 1;
   setregs();
   writeall();
-  if (g.printout & kOutResponse) write_response(name);
-  if (g.printout & kOutJson) write_json(name);
+  if (g.printout & kOutResponse) {
+    ResponseTexts response = response_texts(name);
+    add_output_text(name, "csv", kOutResponse, std::move(response.csv));
+    add_output_text(name, "svg", kOutResponse, std::move(response.svg));
+  }
+  if (g.printout & kOutJson)
+    add_output_text(name, "json", kOutJson, json_text(name, strfmt("%s, %s", kRevision, kBuildDate)));
   close_outputs();
   if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
   return exit_status;

@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include "diag.h"
-#include "driver/driver.h"
 #include "vartable/origins.h"
 #include "records.h"
 #include "output/setregs.h"
@@ -101,11 +100,11 @@ Json diagnostics() {
 
 }  // namespace
 
-std::string json_text(const std::string& control_name) {
+std::string json_text(const std::string& control_name, const std::string& program_version) {
   Json doc = Json::object();
   doc["format"] = "cmd7420";
   doc["format_version"] = kFormatVersion;
-  doc["program_version"] = strfmt("%s, %s", kRevision, kBuildDate);
+  doc["program_version"] = program_version;
   doc["control_file"] = control_name;
   doc["modes"] = {{"AB", direction_json(g.mode[0])}, {"CD", direction_json(g.mode[1])}};
   doc["chip"] = variables(false, 0);
@@ -116,8 +115,4 @@ std::string json_text(const std::string& control_name) {
   doc["diagnostics"] = diagnostics();
   // Control-file text need not be UTF-8: bytes that are not are replaced.
   return doc.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
-void write_json(const std::string& control_name) {
-  add_output_text(control_name, "json", kOutJson, json_text(control_name));
 }

@@ -4,9 +4,6 @@
 #pragma once
 #include <string>
 
-// The JSON text of the run as it stands (after packing and writing).
-std::string json_text(const std::string& control_name);
-
-// Adds NAME.json to the outputs replaced at the end of the run; a name that
-// cannot take it ends the run with status 1.
-void write_json(const std::string& control_name);
+// The JSON text of the run as it stands (after packing and writing), for the
+// control file `control_name` run by the program of `program_version`.
+std::string json_text(const std::string& control_name, const std::string& program_version);
