@@ -10,14 +10,12 @@
 #include <sstream>
 
 #include "diag.h"
+#include "records.h"
 #include "output/setregs.h"
 
 namespace {
 
-constexpr int kDirect = kDirectPage;
-constexpr int kLastDirectAddr = 0xf;
-constexpr int kPageSelectAddr = 2;
-constexpr int kNumChannels = 4;
+constexpr unsigned kLargestValue = 0xffff;
 // The header's page of a direct address.
 constexpr unsigned long long kHeaderDirectPage = 0xffffffffULL;
 // Numbers are read into 64 bits and held at this value once they pass 32
@@ -230,7 +228,7 @@ bool Reader::board_loader(const std::vector<Line>& lines) {
       }
     }
     if (r.addr <= kLastDirectAddr) {
-      add(kDirect, r.addr, r.value, n);
+      add(kDirectPage, r.addr, r.value, n);
       continue;
     }
     if (selected < 0)
@@ -258,7 +256,7 @@ bool Reader::simulation_ram(const Line& l, const std::vector<std::string>& w) {
   if (coef && (!decimal(l, words[2], k) ||
                !in_range(l, k, kCoefRamPageCount - 1, words[2], "coefficient page", "0 to 15")))
     return false;
-  int page = kRamChannelStride * static_cast<int>(j) + static_cast<int>(k);
+  int page = kChannelPageStride * static_cast<int>(j) + static_cast<int>(k);
   if (w[0] == "SWRAM") page += kSwapRamPageOffset;
   if (w[0] == "BERAM") page += kBackEndRamPageOffset;
   for (int i = 0; i < kRamWordsPerPage; ++i) {
@@ -287,7 +285,7 @@ bool Reader::simulation(const std::vector<Line>& lines) {
       if (!word_count(l, w, 3, "Wglb ADDRESS VALUE") || !direct_addr(l, w[1], addr) ||
           !value(l, w[2], v))
         return false;
-      add(kDirect, addr, v, l.number);
+      add(kDirectPage, addr, v, l.number);
     } else if (w[0] == "Wcon") {
       if (!word_count(l, w, 4, "Wcon PAGE ADDRESS VALUE") || !page(l, w[1], pg) ||
           !paged_addr(l, w[2], addr) || !value(l, w[3], v))
@@ -313,7 +311,7 @@ bool Reader::header_entry(const Line& l, std::string entry) {
     if (p.empty()) return fail(l.number, strfmt("truncated line (the form is %s)", kEntryForm));
   if (!word_count(l, parts, 3, kEntryForm)) return false;
   unsigned long long p;
-  int pg = kDirect, addr;
+  int pg = kDirectPage, addr;
   unsigned v;
   if (!hex(l, parts[0], p)) return false;
   if (p == kHeaderDirectPage) {
@@ -377,7 +375,7 @@ bool Reader::dump(const std::vector<Line>& lines) {
   for (const Line& l : lines) {
     std::vector<std::string> w = words_of(l.text.substr(0, l.text.find('#')));
     if (w.empty()) continue;
-    int pg = kDirect, addr;
+    int pg = kDirectPage, addr;
     unsigned v;
     if (!word_count(l, w, 3, kDumpForm)) return false;
     if (w[0] == "-") {
@@ -386,7 +384,7 @@ bool Reader::dump(const std::vector<Line>& lines) {
       return false;
     }
     if (!value(l, w[2], v)) return false;
-    const int reg = pg == kDirect ? addr : paged_index(pg, addr);
+    const int reg = pg == kDirectPage ? addr : paged_index(pg, addr);
     auto [at, fresh] = given.emplace(reg, l.number);
     if (!fresh)
       return fail(l.number, strfmt("register given twice (first on line %d)", at->second));
@@ -410,6 +408,10 @@ const char* format_name(ImageFormat format) {
   }
 }
 
+namespace {
+
+// Parses the text of an image; false with the message in `error` when the
+// text is not an image.
 bool parse_image(const std::string& name, const std::string& text, RegImage& image,
                  std::string& error) {
   image = RegImage{};
@@ -445,6 +447,8 @@ bool parse_image(const std::string& name, const std::string& text, RegImage& ima
   }
   return ok;
 }
+
+}  // namespace
 
 bool read_image(const std::string& path, RegImage& image, std::string& error) {
   FilePtr f(std::fopen(path.c_str(), "rb"));
