@@ -8,6 +8,7 @@
 // no input can make a check itself misbehave.
 #include "verify/sanity.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -300,6 +301,30 @@ void transmit_noise(CHAN& c) {
   write_analysis(strfmt("Internal digital noise is %lf dBFS\n", noise_dbfs(c.n_chan)));
 }
 
+// The transmit chain's final gain: gain block, filter, CIC and sum tree.
+double transmit_final_gain(const CHAN& c, double gain) { return gain * c.g_fir * c.g_cic * c.g_sum; }
+
+struct ReceiveBlock {
+  const char* label;
+  double gain;
+  double after;  // the cumulative gain after the block
+};
+
+// The receive blocks before the AGC in the order the signal passes them;
+// the cumulative gains are multiplied in that order, on which their last
+// digits depend.
+std::array<ReceiveBlock, 5> receive_blocks(const CHAN& c) {
+  std::array<ReceiveBlock, 5> blocks = {{{"Zero Pad", c.g_zpad, 0},
+                                         {"Mixer", c.g_mix, 0},
+                                         {"Rshift", c.g_rshift, 0},
+                                         {"CIC", c.g_cic, 0},
+                                         {"FIR", c.g_fir, 0}}};
+  double total = blocks[0].gain;
+  blocks[0].after = total;
+  for (size_t i = 1; i < blocks.size(); ++i) blocks[i].after = total *= blocks[i].gain;
+  return blocks;
+}
+
 void transmit_analysis(int ch) {
   if (reported_as_same(ch, same_transmit_gains)) return;
   CHAN& c = chan[ch];
@@ -312,7 +337,7 @@ void transmit_analysis(int ch) {
   write_analysis(strfmt("DC gain through the gain block, FIR and CIC is %lf\n", gain * c.g_fir * c.g_cic));
   write_analysis(strfmt("Worst case peak gain through the channel is %lf\n", gain * c.p_fir * c.g_cic));
   write_analysis(strfmt("Gain from sum block is %lf\n", c.g_sum));
-  write_analysis(strfmt("Final overall gain is %lf\n", gain * c.g_fir * c.g_cic * c.g_sum));
+  write_analysis(strfmt("Final overall gain is %lf\n", transmit_final_gain(c, gain)));
   transmit_noise(c);
 }
 
@@ -323,17 +348,10 @@ void receive_analysis(int ch) {
   write_analysis("Gain Analysis:\n");
   write_analysis(strfmt("overall_gain=%2.6f (target)\n", c.overall_gain));
   write_analysis("BLOCK     GAIN IN BLOCK     CUMULATIVE GAIN AFTER BLOCK\n");
-  double total = c.g_zpad;
-  write_analysis(strfmt("Zero Pad  %2.6f             %2.6f\n", c.g_zpad, total));
-  total *= c.g_mix;
-  write_analysis(strfmt("Mixer     %2.6f             %2.6f\n", c.g_mix, total));
-  total *= c.g_rshift;
-  write_analysis(strfmt("Rshift    %2.6f             %2.6f\n", c.g_rshift, total));
-  total *= c.g_cic;
-  write_analysis(strfmt("CIC       %2.6f             %2.6f\n", c.g_cic, total));
-  total *= c.g_fir;
-  write_analysis(strfmt("FIR       %2.6f             %2.6f\n", c.g_fir, total));
-  total *= gain;
+  std::array<ReceiveBlock, 5> blocks = receive_blocks(c);
+  for (const ReceiveBlock& b : blocks)
+    write_analysis(strfmt("%-10s%2.6f             %2.6f\n", b.label, b.gain, b.after));
+  double total = blocks.back().after * gain;
   write_analysis(strfmt("AGC       %2.6f             %2.6f = final actual overall gain\n", gain, total));
   if (c.agc_freeze == 0) {
     write_analysis("AGC settings:\n");
@@ -368,14 +386,8 @@ void check_channel(int ch) {
 double final_overall_gain(int ch) {
   const CHAN& c = chan[ch];
   double gain = gain_word(c) / 4096.0;
-  if (transmit_pair(ch)) return gain * c.g_fir * c.g_cic * c.g_sum;
-  // Multiplied in the order of the analysis table.
-  double total = c.g_zpad;
-  total *= c.g_mix;
-  total *= c.g_rshift;
-  total *= c.g_cic;
-  total *= c.g_fir;
-  return total * gain;
+  if (transmit_pair(ch)) return transmit_final_gain(c, gain);
+  return receive_blocks(c).back().after * gain;
 }
 
 void sanity() {
