@@ -121,16 +121,15 @@ class Reader {
     return true;
   }
 
-  bool hex(const Line& l, const std::string& w, unsigned long long& v) {
-    if (!parse_number(w, 16, v))
-      return fail(l.number, strfmt("bad hexadecimal number \"%s\"", w.c_str()));
+  bool number(const Line& l, const std::string& w, int base, unsigned long long& v) {
+    if (!parse_number(w, base, v))
+      return fail(l.number, strfmt("bad %s number \"%s\"", base == 16 ? "hexadecimal" : "decimal",
+                                   w.c_str()));
     return true;
   }
-
+  bool hex(const Line& l, const std::string& w, unsigned long long& v) { return number(l, w, 16, v); }
   bool decimal(const Line& l, const std::string& w, unsigned long long& v) {
-    if (!parse_number(w, 10, v))
-      return fail(l.number, strfmt("bad decimal number \"%s\"", w.c_str()));
-    return true;
+    return number(l, w, 10, v);
   }
 
   bool in_range(const Line& l, unsigned long long v, unsigned long long last, const std::string& w,
@@ -139,9 +138,11 @@ class Reader {
     return true;
   }
 
-  bool value(const Line& l, const std::string& w, unsigned& v) {
+  // A register value, hexadecimal or (the swap RAM words of the simulation
+  // form) decimal.
+  bool value(const Line& l, const std::string& w, unsigned& v, int base = 16) {
     unsigned long long x;
-    if (!hex(l, w, x)) return false;
+    if (!number(l, w, base, x)) return false;
     if (x > kLargestValue)
       return fail(l.number, strfmt("value %s is wider than 16 bits", w.c_str()));
     v = static_cast<unsigned>(x);
@@ -262,15 +263,7 @@ bool Reader::simulation_ram(const Line& l, const std::vector<std::string>& w) {
   for (int i = 0; i < kRamWordsPerPage; ++i) {
     const std::string& word = words[first_word + i];
     unsigned v;
-    if (w[0] == "SWRAM") {
-      unsigned long long x;
-      if (!decimal(l, word, x)) return false;
-      if (x > kLargestValue)
-        return fail(l.number, strfmt("value %s is wider than 16 bits", word.c_str()));
-      v = static_cast<unsigned>(x);
-    } else if (!value(l, word, v)) {
-      return false;
-    }
+    if (!value(l, word, v, w[0] == "SWRAM" ? 10 : 16)) return false;
     add(page, kFirstPagedAddr + i, v, l.number);
   }
   return true;
