@@ -26,7 +26,6 @@
 #include "input/numword.h"
 #include "vartable/origins.h"
 #include "records.h"
-#include "output/responseout.h"
 
 int err = 0;
 const char* const seps = " \t,=\r";
