@@ -181,3 +181,7 @@ void end_program(int status) {
 }
 
 void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
+
+// ---- Shared helpers of the reporting code ----
+
+bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }

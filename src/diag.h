@@ -79,3 +79,9 @@ int finish_run(int status);
 // In-process harnesses (fuzzing) replace the exit by a hook that must not
 // return, for example one that throws; null restores the exit.
 void set_end_hook(void (*hook)(int status));
+
+// ---- Shared helpers of the reporting code (one home each) ----
+
+// True when the analysis output is open for this run: what the analysis
+// texts check before writing.
+bool analysis_open();
