@@ -182,10 +182,12 @@ void end_program(int status) {
 
 void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
 
-// ---- Reports of the cross-checks, the PFIR report and the readers of
-// register images.
+// ---- Shared helpers of the reporting code ----
 
 bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }
+
+// ---- Reports of the cross-checks, the PFIR report and the readers of
+// register images.
 
 void write_analysis(const std::string& text) {
   if (analysis_open()) std::fputs(text.c_str(), f_anl.get());

@@ -80,11 +80,15 @@ int finish_run(int status);
 // return, for example one that throws; null restores the exit.
 void set_end_hook(void (*hook)(int status));
 
+// ---- Shared helpers of the reporting code (one home each) ----
+
+// True when the analysis output is open for this run: what the analysis
+// texts check before writing.
+bool analysis_open();
+
 // ---- Reports of the cross-checks, the PFIR report and the readers of
 // register images: the analysis file and the usage line of --decode.
 
-// True when this run writes the analysis file.
-bool analysis_open();
 // Adds `text`, as it stands, to the analysis file when the run writes one.
 void write_analysis(const std::string& text);
 // A usage message, written to standard error as it stands.
