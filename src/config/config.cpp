@@ -66,7 +66,7 @@ void set_cic_count(CHAN& c, int mode) {
     if (c.cic_int == 0) myerrfun("cic_int must not be 0", kModule, 246);
   }
   if (c.cic_2x == 1 && nc % 2 != 0) {
-    if (mode == 1)
+    if (mode == kModeTransmit)
       myerrfun("cic_int must be even for double rate", kModule, 243);
     else
       myerrfun("cic_dec must be even for double rate", kModule, 244);
@@ -105,10 +105,10 @@ void set_sync_defaults(CHAN& c) {
 bool configure_channel(int i) {
   WorkingOnChannel working(i);
   CHAN& c = chan[i];
-  int mode = g.mode[i / 2];
+  int mode = pair_mode(i);
   if (c.bypass_fir == 1) set_pass_through(c);
   std::printf("%d\n", c.fir_dec);
-  int double_rate = (mode == 1 && g.tout_rate == 2) || (mode == 2 && g.rin_rate == 2) ? 1 : 0;
+  int double_rate = (mode == kModeTransmit && g.tout_rate == 2) || (mode == kModeReceive && g.rin_rate == 2) ? 1 : 0;
   setparam(&c.cic_2x, double_rate);
   if (double_rate && g.splitiq != 1) {
     mywarningfun("splitiq must be 1 in double rate mode. Forcing to 1", kModule, 216);
@@ -118,13 +118,13 @@ bool configure_channel(int i) {
   set_cic_count(c, mode);
   fir_config(&c, i);
   set_sync_defaults(c);
-  return mode == 2 && c.powerdown == 0;
+  return mode == kModeReceive && c.powerdown == 0;
 }
 
 int live_transmit_channels() {
   int n = 0;
   for (const CHAN& c : chan)
-    if (c.xmt == 1 && c.powerdown == 0) ++n;
+    if (is_transmit(c) && c.powerdown == 0) ++n;
   return n;
 }
 

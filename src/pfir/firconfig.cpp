@@ -43,9 +43,8 @@ struct PlanInputs {
 };
 
 int receive_data_streams(const CHAN& c, int ch) {
-  int split = ch <= 1 ? g.splitiqAB : g.splitiqCD;
   if (c.bypass_mix == 1 && g.rin_cmplx == 0) return 1;
-  return 2 - split;
+  return split_iq_on(ch) ? 1 : 2;
 }
 
 int transmit_symmetry(const CHAN& c) {
@@ -56,7 +55,7 @@ int transmit_symmetry(const CHAN& c) {
 
 PlanInputs plan_inputs(const CHAN& c, int ch) {
   PlanInputs p;
-  p.transmit = c.xmt == 1;
+  p.transmit = is_transmit(c);
   if (p.transmit) {
     p.fir_cmplx = c.fir_cmplx != -1 ? c.fir_cmplx : c.tinf_cmplx;
     p.fir_sym = c.fir_sym != -1 ? c.fir_sym : transmit_symmetry(c);
