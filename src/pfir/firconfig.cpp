@@ -298,8 +298,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       int i = cell * kCellWords + j;
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
-        myerrfun("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
-        end_run(-1);
+        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
       }
       c.coefram[target] = ocoef[i];
     }
@@ -327,7 +326,6 @@ int fir_config(CHAN* cp, int ch) {
 
   mydebugfun("fir_config()", kModule, 27);
   AC.Init();
-  AC.Setdebug(1);
 
   PlanInputs p = plan_inputs(c, ch);
   setparam(&c.fir_cmplx, p.fir_cmplx);
