@@ -181,3 +181,10 @@ void end_program(int status) {
 }
 
 void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
+
+// --- Notes of the configuration on standard output (developer B) ----------
+
+void plan_note(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+}

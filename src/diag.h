@@ -79,3 +79,10 @@ int finish_run(int status);
 // In-process harnesses (fuzzing) replace the exit by a hook that must not
 // return, for example one that throws; null restores the exit.
 void set_end_hook(void (*hook)(int status));
+
+// --- Notes of the configuration on standard output (developer B) ----------
+// A configuring run writes two kinds of lines to standard output: the FIR
+// decimation of each channel as the per-channel loop reaches it, and an
+// empty line for each interpolating PFIR plan. They are the program's
+// defined standard output, not diagnostics. Writes `text` and a line end.
+void plan_note(const std::string& text);

@@ -289,7 +289,7 @@ void order_in_ram(const CHAN& c, int modc, int tR, int filtersets, const int tco
       for (int j = 0; j < modc; ++j) out[modc - 1 - j] = group[j];
     }
   }
-  if (c.fir_int > 1) std::printf("\n");
+  if (c.fir_int > 1) plan_note("");
 }
 
 void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
