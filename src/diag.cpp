@@ -186,6 +186,13 @@ void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
 
 bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }
 
+// --- Notes of the configuration on standard output (developer B) ----------
+
+void plan_note(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+}
+
 // ---- Reports of the cross-checks, the PFIR report and the readers of
 // register images.
 

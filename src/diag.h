@@ -86,6 +86,13 @@ void set_end_hook(void (*hook)(int status));
 // texts check before writing.
 bool analysis_open();
 
+// --- Notes of the configuration on standard output (developer B) ----------
+// A configuring run writes two kinds of lines to standard output: the FIR
+// decimation of each channel as the per-channel loop reaches it, and an
+// empty line for each interpolating PFIR plan. They are the program's
+// defined standard output, not diagnostics. Writes `text` and a line end.
+void plan_note(const std::string& text);
+
 // ---- Reports of the cross-checks, the PFIR report and the readers of
 // register images: the analysis file and the usage line of --decode.
 

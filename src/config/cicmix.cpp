@@ -15,17 +15,12 @@ namespace {
 
 const char* const kModule = "config";
 
-constexpr int kTransmit = 1;
-constexpr int kReceive = 2;
-
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot
 // bring it back into range.
 constexpr int kFarShift = 1 << 20;
 
-bool splitiq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
-
-bool live_receiver(const CHAN& c) { return c.powerdown == 0 && c.xmt == 0; }
+bool live_receiver(const CHAN& c) { return c.powerdown == 0 && is_receive(c); }
 
 // Receive CIC shift before the symmetry step and the clamp. Evaluated in
 // exactly this order: results at exact powers of two depend on it (nc 32
@@ -61,7 +56,7 @@ void receive_cic(int ch, int nc) {
     shift = 39;
   }
   // A bypassed CIC in split-I/Q still passes through the shifter.
-  bool bypassed_split = c.bypass_cic != 0 && splitiq_on(ch);
+  bool bypassed_split = c.bypass_cic != 0 && split_iq_on(ch);
   if (bypassed_split) shift = c.fir_sym == 0 ? 39 : 38;
   setparam(&c.cic_rshift, rshift);
   setparam(&c.cic_shift, shift);
@@ -77,22 +72,22 @@ void receive_cic(int ch, int nc) {
 void cic_settings(int ch) {
   WorkingOnChannel working(ch);
   CHAN& c = chan[ch];
-  int mode = g.mode[ch / 2];
+  int mode = pair_mode(ch);
   int nc = wrap_mul(c.cic_int, c.cic_dec);
   int nstage = 5;
-  if (mode == kTransmit && nc <= 294 && c.cic_xmt_5stg == -1) nstage = 6;
-  setparam(&c.cic_xmt_5stg, (mode == kTransmit && nstage == 5) ? 1 : 0);
-  setparam(&c.cic_xmt_d6stg, (mode == kTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
-  if (mode == kTransmit) {
+  if (mode == kModeTransmit && nc <= 294 && c.cic_xmt_5stg == -1) nstage = 6;
+  setparam(&c.cic_xmt_5stg, (mode == kModeTransmit && nstage == 5) ? 1 : 0);
+  setparam(&c.cic_xmt_d6stg, (mode == kModeTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
+  if (mode == kModeTransmit) {
     if (nc > 1217) myerrfun("CIC interpolation amount is too large", kModule, 657);
     setparam(&c.cic_rcv, 2);
   }
-  if (mode == kReceive) receive_cic(ch, nc);
-  setparam(&c.cic_rcv_full, (mode == kReceive && c.fir_sym == 0) ? 1 : 0);
+  if (mode == kModeReceive) receive_cic(ch, nc);
+  setparam(&c.cic_rcv_full, (mode == kModeReceive && c.fir_sym == 0) ? 1 : 0);
   bool cross = g.rin_rate == 2 || (ch == 1 && g.splitiqAB != 0) || (ch == 3 && g.splitiqCD != 0);
-  setparam(&c.cic_rcv_cross, (mode == kReceive && cross) ? 1 : 0);
-  setparam(&c.cic_bypass, (mode == kTransmit && c.ncic == 0 && c.cic_2x == 0) ? 1 : 0);
-  setparam(&c.swap_rcv_tdly, (mode == kReceive && c.ncic == 0) ? 1 : 0);
+  setparam(&c.cic_rcv_cross, (mode == kModeReceive && cross) ? 1 : 0);
+  setparam(&c.cic_bypass, (mode == kModeTransmit && c.ncic == 0 && c.cic_2x == 0) ? 1 : 0);
+  setparam(&c.swap_rcv_tdly, (mode == kModeReceive && c.ncic == 0) ? 1 : 0);
 }
 
 // Multiplier defaults of one channel: the four inversions and data selects.
@@ -120,7 +115,7 @@ const MixerSelects kSplitSecond = {0, 0, 0, 0, 0, 0, 0, 0};
 
 void split_transmit_mixers(int first) {
   for (int ch = first; ch <= first + 1; ++ch) {
-    if (chan[ch].xmt != 1) continue;
+    if (!is_transmit(chan[ch])) continue;
     if (ch != first)
       default_selects(chan[ch], kSplitSecond);
     else
@@ -130,14 +125,14 @@ void split_transmit_mixers(int first) {
 
 void general_mixer(int ch) {
   CHAN& c = chan[ch];
-  int mode = g.mode[ch / 2];
-  if (mode == kReceive) {
+  int mode = pair_mode(ch);
+  if (mode == kModeReceive) {
     setparam(&c.mix_rcv_cmplx, (g.rin_rate > 0 && g.rin_cmplx == 1) ? 1 : 0);
     int quiet_isin = c.bypass_mix;
     int quiet_q = wrap_sub(1, g.rin_cmplx) | c.bypass_mix;
     default_selects(c, {0, 1, 0, 0, 1, wrap_sub(1, quiet_q), wrap_sub(1, quiet_q),
                         wrap_sub(1, quiet_isin)});
-  } else if (mode == kTransmit) {
+  } else if (mode == kModeTransmit) {
     int quiet_isin = wrap_sub(1, g.tout_cmplx) | c.bypass_mix;
     int quiet_qcos = wrap_sub(1, g.tout_cmplx);
     int quiet_qsin = c.bypass_mix;
@@ -159,8 +154,8 @@ void cic_mix_config() {
   if (g.splitiqCD != 0) chan[3].ncic = chan[2].ncic;
   for (int ch = 0; ch < kNumChannels; ++ch) cic_settings(ch);
 
-  bool transceive = (live_receiver(chan[2]) || live_receiver(chan[3])) && chan[0].xmt == 1 &&
-                    chan[1].xmt == 1;
+  bool transceive = (live_receiver(chan[2]) || live_receiver(chan[3])) && is_transmit(chan[0]) &&
+                    is_transmit(chan[1]);
   if (g.splitiqAB != 0 && transceive) {
     setparam(&chan[0].mix_qsin, 2);
     setparam(&chan[1].mix_qsin, 0);

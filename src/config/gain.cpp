@@ -19,7 +19,6 @@ namespace {
 
 const char* const kModule = "config";
 
-constexpr int kReceive = 2;
 constexpr int kMaxGainWord = 0x7FFFF;  // 19 bits: gain_msb (3) and gain_lsb (16)
 
 // A double is taken as set when it is above -0.5.
@@ -118,7 +117,7 @@ void sum_tree_shift(double sumshiftTmp, int& sumshift, double& g_sum) {
 double max_transmit_overall_gain() {
   double largest = 0.0;
   for (int ch = 0; ch < kNumChannels; ++ch)
-    if (g.mode[ch / 2] != kReceive && chan[ch].overall_gain > largest)
+    if (pair_mode(ch) != kModeReceive && chan[ch].overall_gain > largest)
       largest = chan[ch].overall_gain;
   return largest;
 }
@@ -350,11 +349,11 @@ void receive_channel(CHAN& c) {
 void gain_config() {
   for (int ch = 0; ch < kNumChannels; ++ch) {
     WorkingOnChannel working(ch);
-    if (g.mode[ch / 2] != kReceive && chan[ch].powerdown == 0) transmit_channel(ch);
+    if (pair_mode(ch) != kModeReceive && chan[ch].powerdown == 0) transmit_channel(ch);
   }
   for (int ch = 0; ch < kNumChannels; ++ch) {
     WorkingOnChannel working(ch);
-    if (g.mode[ch / 2] == kReceive && chan[ch].powerdown == 0) receive_channel(chan[ch]);
+    if (pair_mode(ch) == kModeReceive && chan[ch].powerdown == 0) receive_channel(chan[ch]);
   }
 }
 

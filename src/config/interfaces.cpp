@@ -17,11 +17,7 @@ namespace {
 
 const char* const kModule = "config";
 
-constexpr int kTransmit = 1;
-
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
-
-bool splitiq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
 
 int& own_rinf_sel(int ch) {
   switch (ch) {
@@ -334,7 +330,7 @@ void interface_timing(CHAN& c, Timing& t) {
   }
   t.tword = ceil_quotient(c.bits, c.pins);
   t.nchan = 1;
-  if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kTransmit ? 4 : 2;
+  if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kModeTransmit ? 4 : 2;
 
   int words = wrap_mul(wrap_mul(wrap_add(c.tinf_iqmux, 1), t.tword), t.nchan);
   if (wrap_add(c.tinf_fs_cnt, 1) < words) myerrfun("Not enough time to get data in", kModule, 1063);
@@ -346,7 +342,7 @@ void interface_timing(CHAN& c, Timing& t) {
 
   t.delay = c.tinf_fs_dly;
   t.minrq = t.cycleLen == fastest ? 1 : 0;
-  if (c.tinf_pariq == 1 && g.mode[1] == kTransmit && t.cycleLen == 2) t.minrq = 1;
+  if (c.tinf_pariq == 1 && g.mode[1] == kModeTransmit && t.cycleLen == 2) t.minrq = 1;
   int delay_clocks = wrap_mul(t.clkDiv, t.delay);
   if (delay_clocks >= t.cycleLen) {
     int reduced = wrap_div(wrap_rem(delay_clocks, t.cycleLen), t.clkDiv);
@@ -409,7 +405,7 @@ void transmit_interface(int ch) {
 
 void receive_interface(int ch) {
   CHAN& c = chan[ch];
-  bool no_iq_mux = (c.pins == 16 && c.bits == 8) || c.fir_cmplx == 0 || splitiq_on(ch);
+  bool no_iq_mux = (c.pins == 16 && c.bits == 8) || c.fir_cmplx == 0 || split_iq_on(ch);
   setparam(&c.routf_iqmux, no_iq_mux ? 0 : 1);
   setparam(&c.tinf_src, 2);
   setparam(&c.routf_ctdm, g.routf_tdm);
@@ -472,7 +468,7 @@ void misc_config() {
   setparam(&g.en_BO, 1);
   setparam(&g.en_BFS, 1);
   // Ports C and D are the sum inputs of a transmitting A/B pair.
-  int cd = (g.mode[0] == kTransmit && g.tout_sumin != 0) ? 0 : 1;
+  int cd = (g.mode[0] == kModeTransmit && g.tout_sumin != 0) ? 0 : 1;
   setparam(&g.en_CO, cd);
   setparam(&g.en_CFS, cd);
   setparam(&g.en_DO, cd);
@@ -486,7 +482,7 @@ void misc_config() {
       myerrfun("Pins must be 4,8, or 16", kModule, 1009);
     if (c.bits % 4 != 0 || c.bits == 0 || c.bits > 20)
       myerrfun("Bits must be 4,8,12,16, or 20", kModule, 1010);
-    bool transmit = g.mode[ch / 2] == kTransmit;
+    bool transmit = pair_mode(ch) == kModeTransmit;
     if (transmit) {
       setparam(&c.tinf_pins, c.pins / 4);
       setparam(&c.tinf_bits, c.bits / 4);

@@ -16,8 +16,6 @@ const char* const kModule = "config";
 
 constexpr double kWord = 65536.0;  // weight of one 16-bit frequency word
 
-bool split_iq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
-
 void force_split_iq() {
   g.splitiq = 1;
   g.splitiqAB = 1;
@@ -61,7 +59,7 @@ void check_mixer(CHAN& c) {
 }
 
 void check_cic(CHAN& c) {
-  if (c.xmt == 0) {
+  if (is_receive(c)) {
     if (c.bypass_cic == 0 && c.cic_dec == -1) myerrfun("Need to set cic_dec", kModule, 93);
     if (c.bypass_cic != 0) {
       setparam(&c.cic_dec, 1);
@@ -79,7 +77,7 @@ void check_cic(CHAN& c) {
 // The channel's sample rate; counts the live transmit channels on the way.
 double sample_rate(CHAN& c, int ch, int* anyxmt) {
   double fsample = g.fck;
-  if (c.xmt == 1) {
+  if (is_transmit(c)) {
     ++*anyxmt;
     if (g.tout_rate == 2) force_split_iq();
     if (split_iq_on(ch) && c.tinf_cmplx == 1)
@@ -103,7 +101,7 @@ double sample_rate(CHAN& c, int ch, int* anyxmt) {
             kModule, 150);
     }
   }
-  if ((c.xmt == 1 && g.tout_rate == 2) || (c.xmt == 0 && g.rin_rate == 2)) fsample *= 2;
+  if ((is_transmit(c) && g.tout_rate == 2) || (is_receive(c) && g.rin_rate == 2)) fsample *= 2;
   return fsample;
 }
 

@@ -119,8 +119,8 @@ int formatter_word(int res, int diff, int chanout, int cmplx, int speed) {
 }
 
 void check_output_paths(int pathout, int sumio) {
-  bool transceive = (chan[2].powerdown == 0 && chan[2].xmt == 0) ||
-                    (chan[3].powerdown == 0 && chan[3].xmt == 0);
+  bool transceive = (chan[2].powerdown == 0 && is_receive(chan[2])) ||
+                    (chan[3].powerdown == 0 && is_receive(chan[3]));
   if (!transceive) {
     if (pathout > 4)
       myerrfun("More than 4 output paths required to support your configuration", kModule, 475);
@@ -194,9 +194,9 @@ void sumtree_config() {
   setparam(&g.sum_in, sum_input_mode(sumio, res, speed, cmplx));
 
   int toutf = formatter_word(res, diff, chanout, cmplx, speed);
-  setparam(&g.toutf_xmt_AB, g.mode[0] == 1 ? 1 : 0);
+  setparam(&g.toutf_xmt_AB, g.mode[0] == kModeTransmit ? 1 : 0);
   setparam(&g.toutf_sumin, sumio);
-  setparam(&g.toutf_xmt_CD, g.mode[1] == 1 ? 1 : 0);
+  setparam(&g.toutf_xmt_CD, g.mode[1] == kModeTransmit ? 1 : 0);
   setparam(&g.toutf_do, (toutf >> 4) & 0x1F);
   setparam(&g.toutf_co, (toutf >> 9) & 7);
   setparam(&g.toutf_bo, (toutf >> 12) & 0xF);

@@ -503,16 +503,16 @@ bool mode_command(const std::string* pair_word, const std::string* dir_word) {
   char dch = (*dir_word)[0];
   if ((p != 'a' && p != 'c') || (dch != 'r' && dch != 't')) return false;
   int pair = p == 'a' ? 0 : 1;
-  int mode = dch == 't' ? 1 : 2;
-  int other = mode == 1 ? 2 : 1;
+  int mode = dch == 't' ? kModeTransmit : kModeReceive;
+  int other = mode == kModeTransmit ? kModeReceive : kModeTransmit;
   if (g.mode[pair] == other) {
     myerrfun("mode may not be changed ", kModule, 180);
   } else {
     g.mode[pair] = mode;
-    chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == 1 ? 1 : 0;
+    chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == kModeTransmit ? kXmtTransmit : kXmtReceive;
   }
   // Every mode command after both pairs are declared restores the defaults.
-  if (g.mode[0] != -1 && g.mode[1] != -1) {
+  if (g.mode[0] != kModeUnset && g.mode[1] != kModeUnset) {
     setdefaults();
     defaults_done = 1;
   }
@@ -745,7 +745,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
     next_line = 0;
     defaults_done = 0;
     err = 0;
-    g.mode[0] = g.mode[1] = -1;
+    g.mode[0] = g.mode[1] = kModeUnset;
     for (CHAN& c : chan) c.origcoefs = 0;
   }
   override_pass = !first_pass;

@@ -19,7 +19,7 @@ constexpr int kRamWords = 16;
 constexpr int kCoefRamWords = 256;
 
 const char* direction_of(int mode) {
-  return mode == 1 ? "transmit" : mode == 2 ? "receive" : nullptr;
+  return mode == kModeTransmit ? "transmit" : mode == kModeReceive ? "receive" : nullptr;
 }
 
 Json direction_json(int mode) {

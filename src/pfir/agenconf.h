@@ -3,8 +3,9 @@
 // the filter hardware can run it (fixed rules plus the table of tested
 // cases), and works out the address tables and register values of an
 // accepted case. fir_config drives it one channel at a time:
-//   Init, Setdebug, SetName, ValidCase, then SetTables, SetRegs and reads.
+//   Init, SetName, ValidCase, then SetTables, SetRegs and reads.
 #pragma once
+#include <string>
 
 // Coefficient address generator.
 struct CCoefReg {
@@ -34,19 +35,12 @@ struct CAgenSReg {
   int w_SOffset;
 };
 
-// Letters of the case name; the letter for value v is the character at v.
-extern const char DS[];   // "SD"   same / different coefficients
-extern const char RCC[];  // " RC"  real / complex
-extern const char cnt[];  // "0123456789abcdefghijklmnopqrstuvw"
-extern const char SYM[];  // "NOE"  no / odd / even symmetry
-
 class AgenConf {
  public:
   // ---- Case selection ----
   void Init();
-  void Setdebug(int d);
-  // Sets the case from its eight properties; ends the program on a value out
-  // of range or an accumulator that cannot be set.
+  // Sets the case from its eight properties; gives up the planning (and the
+  // run) on a value out of range or an accumulator that cannot be set.
   void SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate, int tSym, int tdeci,
                int tinterp);
   // Sets the case from an eight-letter case name such as "SRR48N11".
@@ -62,6 +56,7 @@ class AgenConf {
   void fircasechk(const char* cname, int pass);
 
   // ---- Tables and registers of an accepted case ----
+  // A table write out of bounds gives up the planning, as above.
   void SetTables();
   void SetRegs();
   void SetSyncCount();
@@ -119,7 +114,6 @@ class AgenConf {
   char casename[9] = {};
   const char* reason = "";
   int caseexist = 0;
-  int debug = 0;
 
   // ---- Walk state ----
   int decid[34] = {};
@@ -151,6 +145,16 @@ class AgenConf {
  private:
   // Writes the derived quantities from the eight properties.
   void derive_quantities();
+  // ValidCase's rules; each gives the reason for refusing the case.
+  const char* shape_objection() const;
+  const char* capacity_objection() const;
+  const char* even_split_objection() const;
+  void look_up_tested_case(int opt);
+  // SetRegs' steps, one per group of registers.
+  int set_data_and_coef_regs();
+  void set_forward_pair();
+  void set_backward_pair(int negstep);
+  void set_be_pair(int negstep);
   void set_backward_write_strobes();
   void set_block_enables();
   void set_be_read_addresses();
@@ -163,3 +167,11 @@ extern AgenConf AC;
 
 // Returns AC to the state it has at program start.
 void reset_agenconf();
+
+// The run status when the planning of a channel gives up.
+constexpr int kPlanningGaveUp = -1;
+
+// An early end of the run: reports `text` as an error at its fixed report
+// site and ends the run with kPlanningGaveUp. It throws RunEnded (diag.h),
+// which the driver catches; the process goes on with its next control file.
+[[noreturn]] void give_up_planning(const std::string& text, const char* tag, int line);

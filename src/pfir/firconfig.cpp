@@ -43,9 +43,8 @@ struct PlanInputs {
 };
 
 int receive_data_streams(const CHAN& c, int ch) {
-  int split = ch <= 1 ? g.splitiqAB : g.splitiqCD;
   if (c.bypass_mix == 1 && g.rin_cmplx == 0) return 1;
-  return 2 - split;
+  return split_iq_on(ch) ? 1 : 2;
 }
 
 int transmit_symmetry(const CHAN& c) {
@@ -56,7 +55,7 @@ int transmit_symmetry(const CHAN& c) {
 
 PlanInputs plan_inputs(const CHAN& c, int ch) {
   PlanInputs p;
-  p.transmit = c.xmt == 1;
+  p.transmit = is_transmit(c);
   if (p.transmit) {
     p.fir_cmplx = c.fir_cmplx != -1 ? c.fir_cmplx : c.tinf_cmplx;
     p.fir_sym = c.fir_sym != -1 ? c.fir_sym : transmit_symmetry(c);
@@ -290,7 +289,7 @@ void order_in_ram(const CHAN& c, int modc, int tR, int filtersets, const int tco
       for (int j = 0; j < modc; ++j) out[modc - 1 - j] = group[j];
     }
   }
-  if (c.fir_int > 1) std::printf("\n");
+  if (c.fir_int > 1) plan_note("");
 }
 
 void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
@@ -299,8 +298,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       int i = cell * kCellWords + j;
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
-        myerrfun("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
-        end_run(-1);
+        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
       }
       c.coefram[target] = ocoef[i];
     }
@@ -328,7 +326,6 @@ int fir_config(CHAN* cp, int ch) {
 
   mydebugfun("fir_config()", kModule, 27);
   AC.Init();
-  AC.Setdebug(1);
 
   PlanInputs p = plan_inputs(c, ch);
   setparam(&c.fir_cmplx, p.fir_cmplx);

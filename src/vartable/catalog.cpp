@@ -884,6 +884,6 @@ void add_newlines(std::string& text) {
 
 int class_code(const yyy_STRTAB* s, int c) {
   int xmt = chan[c].xmt;
-  if (xmt != 0 && xmt != 1) return kStatus;
+  if (xmt != kXmtReceive && xmt != kXmtTransmit) return kStatus;
   return class_in(s, xmt);
 }

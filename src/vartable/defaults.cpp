@@ -86,7 +86,7 @@ void ck_mandatory() {
                                     "Must declare mode for CD or powerdown both C & D"};
   const int pair_lines[2] = {119, 120};
   for (int pair = 0; pair < 2; ++pair) {
-    if (g.mode[pair] == 1 || g.mode[pair] == 2) continue;
+    if (g.mode[pair] == kModeTransmit || g.mode[pair] == kModeReceive) continue;
     if (both_powered_down(pair)) continue;
     missing_mandatory = 1;
     myerrfun(pair_msgs[pair], kModule, pair_lines[pair]);

@@ -68,8 +68,8 @@ void describe_filter(int ch, const CHAN& c) {
 // interpolation.
 bool symmetric_column(const CHAN& c) {
   if (c.coefsym == 0) return false;
-  if (c.xmt != 0 && c.fir_int > 2) return false;
-  if (c.xmt != 0 && c.coefsym == 2 && c.fir_int > 1) return false;
+  if (!is_receive(c) && c.fir_int > 2) return false;
+  if (!is_receive(c) && c.coefsym == 2 && c.fir_int > 1) return false;
   return true;
 }
 

@@ -234,7 +234,7 @@ double pfir_db(const FilterChain& c, double f) { return PfirTransform(c.taps).db
 
 bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::string* why) {
   FilterChain out;
-  out.transmit = mode == 1;
+  out.transmit = mode == kModeTransmit;
   if (!(fck > 0) || !std::isfinite(fck)) {
     *why = "the chip clock fck is not a positive rate";
     return false;
@@ -327,7 +327,7 @@ ChipResponse chip_response(const GENERAL& gen, const CHAN (&chans)[kNumChannels]
   std::vector<FilterChain> chains;
   for (int ch = 0; ch < kNumChannels; ++ch) {
     int mode = gen.mode[ch / 2];
-    if (chans[ch].powerdown != 0 || (mode != 1 && mode != 2)) continue;
+    if (chans[ch].powerdown != 0 || (mode != kModeTransmit && mode != kModeReceive)) continue;
     ChannelResponse r;
     r.channel = ch;
     if (chain_of(chans[ch], mode, gen.fck, &r.chain, &r.not_modelled)) chains.push_back(r.chain);

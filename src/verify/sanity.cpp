@@ -86,9 +86,7 @@ int shift_right(int v, int count) {
   return v >> count;
 }
 
-bool transmit_pair(int ch) { return g.mode[ch / 2] == 1; }
-
-int pair_splitiq(int ch) { return ch < 2 ? g.splitiqAB : g.splitiqCD; }
+bool transmit_pair(int ch) { return pair_mode(ch) == kModeTransmit; }
 
 bool double_rate() { return g.tout_rate == 2 || g.rin_rate == 2; }
 
@@ -128,7 +126,7 @@ void clock_divide_check(int ch) {
 void common_channel_checks(int ch) {
   const CHAN& c = chan[ch];
   clock_divide_check(ch);
-  if (c.xmt == 1 && g.toutf_hold_sync <= 5 && g.toutf_hold != 0) {
+  if (is_transmit(c) && g.toutf_hold_sync <= 5 && g.toutf_hold != 0) {
     if (g.tout_rate == 2)
       error_at(kLineDoubleRateWithHold,
                "Should never have both double rate and hold active.  Probably need to turn "
@@ -190,10 +188,10 @@ void transmit_checks(int ch) {
     error_at(kLineTinfTooSlow, "Not enough time to get data in for channel");
   if (ch == 0 && c.tinf_src == 6) {
     tdm_match_checks(1, kLineTdmMatch01, "0,1");
-    if (g.mode[1] == 1 && chan[2].powerdown == 0) tdm_match_checks(2, kLineTdmMatch02, "0,2");
-    if (g.mode[1] == 1 && chan[3].powerdown == 0) tdm_match_checks(3, kLineTdmMatch03, "0,3");
+    if (g.mode[1] == kModeTransmit && chan[2].powerdown == 0) tdm_match_checks(2, kLineTdmMatch02, "0,2");
+    if (g.mode[1] == kModeTransmit && chan[3].powerdown == 0) tdm_match_checks(3, kLineTdmMatch03, "0,3");
   }
-  if (c.tinf_cmplx == 0 && c.bypass_mix == 0 && pair_splitiq(ch) == 0) {
+  if (c.tinf_cmplx == 0 && c.bypass_mix == 0 && !split_iq_on(ch)) {
     error_at(kLineRealInComplexOut, "Real data input to tinf and then to FIR but complex");
     error_at(kLineRealInComplexOutMore, "data expected out (to go to mix).");
   }
@@ -217,7 +215,7 @@ void gain_restriction_report(int line, const char* rule) {
 
 void receive_checks(int ch) {
   const CHAN& c = chan[ch];
-  if (pair_splitiq(ch) != 0 && c.routf_iqmux != 0)
+  if (split_iq_on(ch) && c.routf_iqmux != 0)
     warning_at(kLineSplitIqRoutfCmplx, "If splitiq is on in receive routf_cmplx should be 0");
   if (g.routf_tdm == 0 && c.sck_div != 0) {
     bool full_frame_format = (c.routf_pins == 1 && c.routf_bits == 1) ||
