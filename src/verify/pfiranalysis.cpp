@@ -52,7 +52,7 @@ const char* symmetry_word(int coefsym) {
 
 void describe_filter(int ch, const CHAN& c) {
   write_analysis(strfmt("\nChannel %d has a %d tap filter.  Sum of coefficients %d. Max coefficient %d\n", ch,
-                     c.ncoefs, c.sumtap, magnitude(c.maxtap)));
+                        c.ncoefs, c.sumtap, magnitude(c.maxtap)));
   write_analysis("Coefficient symmetry is ");
   write_analysis(symmetry_word(c.coefsym));
   if (c.fir_sym != 0)

@@ -37,8 +37,8 @@ constexpr int kLineSumSelI67 = 76;
 constexpr int kLineSumSelQ23 = 77;
 constexpr int kLineSumSelQ67 = 78;
 constexpr int kLineTinfTooSlow = 86;
-constexpr int kLineTdmMatch01 = 91;  // and the two lines after it
-constexpr int kLineTdmMatch02 = 97;  // and the two lines after it
+constexpr int kLineTdmMatch01 = 91;   // and the two lines after it
+constexpr int kLineTdmMatch02 = 97;   // and the two lines after it
 constexpr int kLineTdmMatch03 = 103;  // and the two lines after it
 constexpr int kLineRealInComplexOut = 110;
 constexpr int kLineRealInComplexOutMore = 111;
@@ -101,8 +101,10 @@ void warning_at(int line, const char* text) { mywarningfun(text, kModule, line);
 
 void chip_wide_checks() {
   bool split_off = g.splitiqAB == 0 || g.splitiqCD == 0;
-  if (split_off && g.tout_rate == 2) error_at(kLineToutRateSplitIq, "If tout_rate is double then splitiq must be on");
-  if (split_off && g.rin_rate == 2) error_at(kLineRinRateSplitIq, "If rin_rate is double then splitiq must be on");
+  if (split_off && g.tout_rate == 2)
+    error_at(kLineToutRateSplitIq, "If tout_rate is double then splitiq must be on");
+  if (split_off && g.rin_rate == 2)
+    error_at(kLineRinRateSplitIq, "If rin_rate is double then splitiq must be on");
 }
 
 // The frame strobe repeats only when the slow clock divides the channel's
@@ -140,10 +142,12 @@ void common_channel_checks(int ch) {
     error_at(kLineDoubleRateOddCicDec, "For double rate mode, cic must decimate by even number (at least 2)");
   if (c.ncic != 0 && c.ncic < c.fir_clk_cnt) error_at(kLineFirClkCntOverNcic, "fir_clk_cnt larger than ncic");
   if (c.agc_gain_out != 0) {
-    if (c.gain_rnd <= 11) error_at(kLineAgcTagGainRnd, "gain_rnd must be at least 12 for embedded AGC tag to work");
+    if (c.gain_rnd <= 11)
+      error_at(kLineAgcTagGainRnd, "gain_rnd must be at least 12 for embedded AGC tag to work");
     int rate_change = wrap_mul(c.fir_dec, c.cic_dec);
     if ((rate_change >= 1 && rate_change <= 4) || (rate_change >= 7 && rate_change <= 9))
-      warning_at(kLineAgcTagMixed, "embedded AGC tag (gain data out) format mixed; MSB's come out one cycle late");
+      warning_at(kLineAgcTagMixed,
+                 "embedded AGC tag (gain data out) format mixed; MSB's come out one cycle late");
   }
 }
 
@@ -223,7 +227,8 @@ void receive_checks(int ch) {
                              (c.routf_pins == 4 && c.routf_bits == 8);
     int frame = c.routf_iqmux != 0 ? wrap_add(wrap_mul(2, c.sck_div), 2) : wrap_add(c.sck_div, 1);
     if (full_frame_format && wrap_mul(c.cic_dec, c.fir_dec) == frame) {
-      warning_at(kLineReceiveFrameFull, "Receive output error. Output frame full with sck_div set to non-zero value.");
+      warning_at(kLineReceiveFrameFull,
+                 "Receive output error. Output frame full with sck_div set to non-zero value.");
       mywarningC("   Possible problem syncing data with divided clock and frame strobe. Can fix\n");
       mywarningC("   by reducing sck_div or increasing decimation.\n");
     }
@@ -236,9 +241,12 @@ void receive_checks(int ch) {
     double headroom = std::floor(65536.0 / (std::pow(2.0, -static_cast<double>(c.agc_Dzro) - 2.0) + 1.0));
     if (c.agc_max > wrap_add(static_cast<int>(headroom), -(G >> 3)))
       warning_at(kLineAgcMaxOverflow, "agc_max too large to prevent overflow");
-    if (settled_agc_minimum(c) > 65536) warning_at(kLineAgcMinUnderflow, "agc_min too small to prevent underflow");
-    if (wrap_mul(8, c.agc_min) > G) warning_at(kLineBaseGainBelowAgcMin, "Base gain in AGC smaller than agc_min.");
-    if (wrap_mul(8, c.agc_max) < G) warning_at(kLineBaseGainAboveAgcMax, "Base gain in AGC larger than agc_max.");
+    if (settled_agc_minimum(c) > 65536)
+      warning_at(kLineAgcMinUnderflow, "agc_min too small to prevent underflow");
+    if (wrap_mul(8, c.agc_min) > G)
+      warning_at(kLineBaseGainBelowAgcMin, "Base gain in AGC smaller than agc_min.");
+    if (wrap_mul(8, c.agc_max) < G)
+      warning_at(kLineBaseGainAboveAgcMax, "Base gain in AGC larger than agc_max.");
   }
   double P = c.g_zpad * c.g_cic * c.g_rshift * c.g_mix;
   if (g.rin_cmplx != 0 && c.fir_sym == 0 && P > 0.70711)
