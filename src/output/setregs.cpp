@@ -18,8 +18,10 @@ namespace {
 // paired kind puts the second channel of a pair 8 addresses further on.
 constexpr int kPairedAddrOffset = 8;
 
+// The module and line tag of the error about a field that does not fit are
+// fixed output text, not a source line.
 const char* const kModule = "setregs";
-constexpr int kLineFieldOverflow = 43;  // the error about a field that does not fit
+constexpr int kLineFieldOverflow = 43;
 constexpr int kChipWide = -1;           // the "channel" of a chip-wide field
 
 // What becomes of the bits of a value that do not fit its field.
