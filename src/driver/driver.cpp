@@ -14,6 +14,7 @@
 #include "pfir/agenconf.h"
 #include "vartable/catalog.h"
 #include "input/cmdin.h"
+#include "input/reading.h"
 #include "driver/cmdline.h"
 #include "config/config.h"
 #include "output/decode.h"
@@ -143,7 +144,7 @@ void end_run_if_control_input(const std::string& path) {
 }
 
 // Everything after the first interpreter pass, when that pass succeeded.
-int compute_and_write(const std::string& name, int* over_ride) {
+int compute_and_write(const std::string& name, bool override_seen) {
   mymsgfun(strfmt("cmd7420 - %s, %s\n", kRevision, kBuildDate));
   preconfig();
   ck_mandatory();
@@ -155,7 +156,7 @@ int compute_and_write(const std::string& name, int* over_ride) {
   }
   calc_power();
   note_values_computed();
-  if (*over_ride && cmdin(name, over_ride) != 0) return 1;
+  if (override_seen && cmdin(name, Pass::kOverride, nullptr) != 0) return 1;
   setregs();
   writeall();
   if (g.printout & kOutResponse) write_response(name);
@@ -169,7 +170,7 @@ int compute_and_write(const std::string& name, int* over_ride) {
 int compile(const std::string& name) {
   init();
   reset_source_locations(name);
-  int over_ride = 0;
+  bool override_seen = false;
   if (names_temporary_command_file(name)) {
     myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
     return 1;
@@ -182,9 +183,9 @@ int compile(const std::string& name) {
   bool cleaned = createTmpCmdFile(name) == 0;
   if (!options.check && !save_temporary_command_file()) return 1;
   if (!cleaned) return 1;
-  if (cmdin(name, &over_ride) == 1) return 1;
+  if (cmdin(name, Pass::kFirst, &override_seen) == 1) return 1;
   note_values_read();
-  return compute_and_write(name, &over_ride);
+  return compute_and_write(name, override_seen);
 }
 
 // One control file as a separate process would run it; its exit status.
@@ -205,6 +206,11 @@ int run_one(const std::string& name) {
   return status;
 }
 
+// The print command's opener of the output of `bit`.
+void open_for_print(const std::string& control, const char* ext, int bit) {
+  myopen(control, ext, bit);
+}
+
 // The status the shell sees: -1 is 255, the highest.
 int shell_status(int status) { return status & 0xff; }
 
@@ -221,6 +227,8 @@ void init() {
   reset_source_locations("");
   reset_origins();
   reset_cmdin();
+  set_run_outputs(temporary_command_file(), open_for_print);
+  set_output_check(output_replaces);
   reset_setregs();
   reset_writeit();
   reset_agenconf();
@@ -229,13 +237,8 @@ void init() {
 }
 
 std::string output_path(const std::string& firstname, const char* lastname) {
-  // Only the file-name part is cut, so that "./cfg/rx.txt" gives
-  // "./cfg/rx.anl" rather than a hidden ".anl".
-  size_t slash = firstname.rfind('/');
-  size_t base = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = firstname.find('.', base);
-  std::string cut = firstname.substr(0, dot);
-  return cut + "." + lastname;
+  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
+  return name_stem(firstname) + "." + lastname;
 }
 
 std::string output_location(const std::string& firstname, const char* lastname) {

@@ -9,11 +9,10 @@
 #include <cerrno>
 #include <list>
 
+#include "diag.h"
 #include "records.h"
 #include "driver/replacement.h"
 #include "output/textblock.h"
-
-FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
 
 namespace {
 
@@ -76,27 +75,11 @@ void drop(int bit) {
   p.stream = nullptr;
   p.file.discard();
   p.name.clear();
+  set_collected_text(bit, nullptr, nullptr);
   g.printout &= ~bit;
 }
 
 }  // namespace
-
-OutputText* collected_text(int bit) {
-  PendingOutput& p = pending_of(bit);
-  std::FILE* f = output_file(bit).get();
-  return f && f == p.stream ? &p.text : nullptr;
-}
-
-FilePtr& output_file(int bit) {
-  switch (bit) {
-    case kOutAnl: return f_anl;
-    case kOutKx330: return f_kx330;
-    case kOutSim: return f_sim;
-    case kOutTbl: return f_tbl;
-    case kOutDbg: return f_dbg;
-    default: return f_h;
-  }
-}
 
 OutputOpen open_output(int bit, const std::string& path) {
   drop(bit);
@@ -117,6 +100,7 @@ OutputOpen open_output(int bit, const std::string& path) {
   }
   output_file(bit).reset(f);
   p.stream = f;
+  set_collected_text(bit, f, &p.text);
   p.name = path;
   g.printout |= bit;
   return OutputOpen::kOpened;
@@ -218,3 +202,37 @@ void discard_outputs() {
 }
 
 void set_dry_run(bool dry) { dry_run = dry; }
+
+namespace {
+
+// Saves and renames the open outputs of `bits` and drops the others. A write
+// error is reported (into the outputs still open, too) and narrows the
+// outputs replaced to the reports: a register image that was not written
+// whole must not stand beside ones that were. True when nothing failed.
+bool replace_open_outputs(int bits) {
+  bool clean = true;
+  OutputFailure failure;
+  while (!save_outputs(bits, &failure)) {
+    report_write_error(failure.name, failure.error);
+    bits &= kReportOutputs;
+    clean = false;
+  }
+  {
+    StopSignalsHeld held;
+    while (!replace_outputs(bits, &failure)) {
+      report_write_error(failure.name, failure.error);
+      bits &= kReportOutputs;
+      clean = false;
+    }
+  }
+  return clean;
+}
+
+}  // namespace
+
+void close_outputs() { replace_open_outputs(kAllOutputs); }
+
+int finish_run(int status) {
+  if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
+  return status;
+}

@@ -6,41 +6,9 @@
 // the names as a run does but creates no file at all.
 #pragma once
 #include <cstdio>
-#include <memory>
 #include <string>
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Output files, one per `printout` bit of g.
-enum OutputBit {
-  kOutAnl = 1,
-  kOutKx330 = 2,
-  kOutSim = 4,
-  kOutTbl = 8,
-  kOutDbg = 16,
-  kOutH = 32,
-  kOutResponse = 64,  // NAME.csv and NAME.svg, whole texts added at the end
-  kOutJson = 128,     // NAME.json, a whole text added at the end
-};
-constexpr int kAllOutputs = 255;
-// The outputs that carry the reports of a run rather than its register image.
-constexpr int kReportOutputs = kOutAnl | kOutDbg;
-
-extern FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
-
-// The handle slot of one output bit (kOutAnl ... kOutH).
-FilePtr& output_file(int bit);
-
-class OutputText;
-// The text that output `bit` collects, for writers that add to it directly
-// (textblock.h); null unless the output's handle is the stream that
-// open_output opened.
-OutputText* collected_text(int bit);
+#include "outstreams.h"
 
 enum class OutputOpen { kOpened, kFailed, kNotRegular };
 
@@ -75,6 +43,17 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
 // True when an open output would replace the file open as `f` (an input of
 // the run that must not be lost).
 bool output_replaces(std::FILE* f);
+
+// Writes the open outputs and renames them over their names, as a run that
+// has been through its writers ends; a write error is reported, and then the
+// register outputs keep their old files.
+void close_outputs();
+
+// Finishes a run with `status`. Outputs still open belong to a run that
+// stopped before its writers: the analysis and debug files, which carry this
+// run's reports, replace the earlier ones; the register outputs keep theirs.
+// A write error then makes a status of 0 a 1. Returns the status.
+int finish_run(int status);
 
 // Drops every open output (an abandoned in-process run).
 void discard_outputs();

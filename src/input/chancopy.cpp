@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "input/cmdin.h"
 #include "diag.h"
 #include "input/numword.h"
+#include "input/reading.h"
 #include "vartable/origins.h"
 #include "records.h"
 
@@ -92,13 +92,6 @@ void skip_rest_of_line(std::FILE* f) {
   while (c != EOF && c != '\n') c = std::getc(f);
 }
 
-// The line without its end, a DOS line end's carriage return included.
-std::string without_line_end(std::string text) {
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  return text;
-}
-
 // Reads the next piece of a coefficient line. The first piece of the file
 // loses a byte-order mark and is read on by the mark's length, so that the
 // file reads as it would without the mark.
@@ -151,8 +144,7 @@ namespace {
 // name in the message, or is empty).
 [[noreturn]] void refuse_coefficient_file(const std::string& c, const char* why) {
   std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(), why);
-  report_stderr_only(Severity::kError, text);
-  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
+  report_stderr_and_analysis(Severity::kError, text);
   err = 1;
   end_run(1);
 }
@@ -164,7 +156,7 @@ void readcoef(int ch, const std::string& c) {
   FilePtr f(open_readable(c, &not_regular));
   if (!f) refuse_coefficient_file(c, not_regular ? ": not a regular file" : "");
   // An output asked for earlier would replace the file at the end of the run.
-  if (output_replaces(f.get())) refuse_coefficient_file(c, ": it is an output of this run");
+  if (replaced_by_output(f.get())) refuse_coefficient_file(c, ": it is an output of this run");
   note_coefficient_input(f.get());
   CHAN& chn = chan[ch];
   std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);

@@ -22,18 +22,14 @@
 #include "vartable/defaults.h"
 #include "diag.h"
 #include "diagloc.h"
-#include "driver/driver.h"
 #include "input/numword.h"
+#include "input/reading.h"
 #include "vartable/origins.h"
 #include "records.h"
-#include "output/responseout.h"
 
-int err = 0;
 const char* const seps = " \t,=\r";
 
 namespace {
-
-void (*before_reading)(const std::string& path) = nullptr;
 
 const char* const kModule = "cmdin";
 // Lines of the reports about value words.
@@ -50,10 +46,10 @@ const char* const kContinueNonAscii =
 
 ExpandedControl expanded;  // the cleaned control file
 
-struct FileId {
-  dev_t dev;
-  ino_t ino;
-};
+// What the driver gives: where the temporary command file is written, and
+// how the print command opens an output.
+std::string tmp_cmd_file;
+OutputOpener open_output_for_print = nullptr;
 
 // What one cleaning keeps track of besides its text.
 struct Cleaning {
@@ -74,27 +70,6 @@ int linecnt = 1;          // line of the cleaned control file being read
 bool override_pass = false;       // the pass after the `override` line
 const ControlLine* reading = nullptr;  // the line being interpreted
 std::string help_prefix;  // the prefix the help command lists
-
-// The control file and its includes as read by the cleaning, so that no
-// output file is opened over one of them.
-std::vector<FileId> control_inputs;
-std::vector<FileId> coefficient_inputs;
-
-bool file_id(std::FILE* f, FileId* id) {
-  struct stat st;
-  if (!f || fstat(fileno(f), &st) != 0) return false;
-  *id = {st.st_dev, st.st_ino};
-  return true;
-}
-
-bool path_id(const std::string& path, FileId* id) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
-  *id = {st.st_dev, st.st_ino};
-  return true;
-}
-
-bool same_file(const FileId& a, const FileId& b) { return a.dev == b.dev && a.ino == b.ino; }
 
 // The characters of `seps`.
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '=' || c == '\r'; }
@@ -134,16 +109,8 @@ bool starts_with(const std::string& s, const std::string& prefix) {
 
 // ---- Cleaning the control file ----
 
-// The name cut at the first '.' of its file-name part, the same cut that
-// names the output files.
-std::string cut_name(const std::string& name) {
-  std::string path = output_path(name, "");
-  path.pop_back();  // the '.' before the empty extension
-  return path;
-}
-
 std::vector<std::string> command_file_names(const std::string& name) {
-  std::string cut = cut_name(name);
+  std::string cut = name_stem(name);
   return {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")};
 }
 
@@ -174,23 +141,13 @@ FilePtr take_opened_control(const std::string& name, const std::string& candidat
   return std::move(opened_control.file);
 }
 
-std::string directory_part(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
-std::string file_name_part(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // True when `path` is the temporary command file that this run writes: the
 // entry of that name in its directory, or the file now under that name
 // reached by another name. Reading it would copy an earlier run's expansion
 // into this one.
 bool is_temporary_command_file(const std::string& path) {
   FileId dir, id;
-  if (file_name_part(path) == kTmpCmdFile && path_id(directory_part(path), &dir) &&
+  if (file_name_part(path) == file_name_part(tmp_cmd_file) && path_id(directory_part(path), &dir) &&
       same_file(dir, cleaning.tmp_dir))
     return true;
   return cleaning.tmp_exists && path_id(path, &id) && same_file(id, cleaning.tmp);
@@ -326,8 +283,7 @@ bool preprocess(const std::string& name, const std::string& naming_file, int dep
   FilePtr f = open_for_cleaning(name, naming_file, &found);
   if (!f) return false;
   if (depth == 1) set_control_file_found(found);
-  FileId id;
-  if (file_id(f.get(), &id)) control_inputs.push_back(id);
+  note_control_input(f.get());
   const size_t file = expanded.files.size();
   expanded.files.push_back(found);
   std::string line, included;
@@ -538,8 +494,8 @@ void print_command(const std::string& cmds, const std::string& word) {
     if (out.letter != letter) continue;
     // Reopening would truncate the reports already written to the file.
     if (g.printout & out.bit) return;
-    if (out.ext) myopen(cmds, out.ext, out.bit);
-    else g.printout |= out.bit;
+    if (!out.ext) g.printout |= out.bit;
+    else if (open_output_for_print) open_output_for_print(cmds, out.ext, out.bit);
     return;
   }
   myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, 205);
@@ -555,7 +511,7 @@ void unrecognised(const std::string& word) {
 enum class LineResult { kGoOn, kEndPass };
 
 LineResult interpret_line(const std::string& cmds, const std::vector<std::string>& words,
-                          int* over_ride) {
+                          bool* override_seen) {
   const std::string& w = words[0];
   const std::string* arg1 = words.size() > 1 ? &words[1] : nullptr;
   const std::string* arg2 = words.size() > 2 ? &words[2] : nullptr;
@@ -599,7 +555,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
       break;
     case 'o':
       if (w == "override") {
-        if (over_ride) *over_ride = 1;
+        if (override_seen) *override_seen = true;
         return LineResult::kEndPass;
       }
       break;
@@ -628,7 +584,7 @@ const char* class_name(int code) {
 int createTmpCmdFile(const std::string& name) {
   expanded = ExpandedControl();
   cleaning = Cleaning();
-  const std::string tmp = temporary_command_file();
+  const std::string& tmp = tmp_cmd_file;
   path_id(directory_part(tmp), &cleaning.tmp_dir);
   cleaning.tmp_exists = path_id(tmp, &cleaning.tmp);
   const bool cleaned = preprocess(name, "", 1);
@@ -648,32 +604,11 @@ bool names_temporary_command_file(const std::string& name) {
   FileId id, tmp;
   std::string found;
   FilePtr f = open_command_file(name, &found);
-  if (file_id(f.get(), &id) && path_id(temporary_command_file(), &tmp) && same_file(id, tmp))
+  if (file_id(f.get(), &id) && path_id(tmp_cmd_file, &tmp) && same_file(id, tmp))
     return true;
   opened_control = {name, found, std::move(f)};
   return false;
 }
-
-namespace {
-
-bool is_one_of(const std::vector<FileId>& files, const std::string& path) {
-  FileId id;
-  if (!path_id(path, &id)) return false;
-  for (const FileId& in : files)
-    if (same_file(in, id)) return true;
-  return false;
-}
-
-}  // namespace
-
-bool is_control_input(const std::string& path) { return is_one_of(control_inputs, path); }
-
-void note_coefficient_input(std::FILE* f) {
-  FileId id;
-  if (file_id(f, &id)) coefficient_inputs.push_back(id);
-}
-
-bool is_coefficient_input(const std::string& path) { return is_one_of(coefficient_inputs, path); }
 
 int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
            int vmax) {
@@ -698,50 +633,14 @@ int print_help(yyy_STRTAB* s) {
   return 0;
 }
 
-void set_before_reading(void (*hook)(const std::string& path)) { before_reading = hook; }
-
-std::FILE* open_readable(const std::string& path, bool* not_regular) {
-  if (before_reading) before_reading(path);
-  struct stat st;
-  // Not blocking in the open itself, as a FIFO without a writer would.
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    // A socket cannot be opened at all; say why.
-    if (not_regular && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) *not_regular = true;
-    return nullptr;
-  }
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (not_regular) *not_regular = true;
-    close(fd);
-    return nullptr;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::FILE* f = fdopen(fd, "r");
-  if (!f) close(fd);
-  return f;
+void set_run_outputs(const std::string& temporary_command_file, OutputOpener open_for_print) {
+  tmp_cmd_file = temporary_command_file;
+  open_output_for_print = open_for_print;
 }
 
-bool read_piece(std::FILE* f, size_t max, std::string& out) {
-  out.clear();
-  // Characters are gathered a chunk at a time, and read without a lock
-  // each: the file is this thread's alone.
-  char chunk[128];
-  size_t n = 0;
-  int c = 0;
-  while (out.size() + n < max && (c = getc_unlocked(f)) != EOF) {
-    chunk[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-    if (n == sizeof chunk) {
-      out.append(chunk, n);
-      n = 0;
-    }
-  }
-  out.append(chunk, n);
-  return !out.empty();
-}
-
-int cmdin(const std::string& cmds, int* over_ride) {
-  bool first_pass = !over_ride || *over_ride == 0;
+int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
+  bool first_pass = pass == Pass::kFirst;
+  if (override_seen) *override_seen = false;
   if (first_pass) {
     next_line = 0;
     defaults_done = 0;
@@ -763,7 +662,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
     size_t begin = 0, end = 0;
     if (next_word(line, 0, &begin, &end) && !is_comment_start(line[begin])) {
       split_words(line, 3, words);
-      if (interpret_line(cmds, words, over_ride) == LineResult::kEndPass) return err;
+      if (interpret_line(cmds, words, override_seen) == LineResult::kEndPass) return err;
     }
     ++linecnt;
   }
@@ -773,8 +672,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
 void reset_cmdin() {
   err = 0;
   opened_control = OpenedControl();
-  control_inputs.clear();
-  coefficient_inputs.clear();
+  forget_inputs();
   expanded = ExpandedControl();
   next_line = 0;
   ch = 0;
