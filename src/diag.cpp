@@ -109,6 +109,8 @@ void report_stderr_only(Severity severity, const std::string& text) {
   keep(severity, text);
 }
 
+void report_outside_run(const std::string& text) { std::fputs(text.c_str(), stderr); }
+
 void report_stderr_and_analysis(Severity severity, const std::string& text) {
   report_stderr_only(severity, text);
   to_outputs({kOutAnl}, text);

@@ -39,6 +39,11 @@ enum class Severity { kError, kWarning };
 // As report_stderr_only, and into the analysis output when it is open.
 void report_stderr_and_analysis(Severity severity, const std::string& text);
 
+// Text for standard error alone, outside the reports of a run (the usage,
+// an unusable output directory, the located list of --check, a case that
+// cannot happen): not kept, no status.
+void report_outside_run(const std::string& text);
+
 // A report that goes to standard error only, `text` as it stands (it carries
 // its own line end); kept among the run's diagnostics. The exit status is
 // the caller's business.

@@ -26,6 +26,7 @@
 #include "config/preconfig.h"
 #include "records.h"
 #include "output/responseout.h"
+#include "driver/outputs.h"
 #include "driver/replacement.h"
 #include "verify/sanity.h"
 #include "output/setregs.h"
@@ -33,11 +34,9 @@
 #include "output/summary.h"
 #include "output/writeit.h"
 
-const char* const kRevision = "revWorking";
-const char* const kBuildDate = "Feb 14 2005";
-const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
-
 namespace {
+
+const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
 
 const char* const kModule = "driver";
 
@@ -111,7 +110,8 @@ bool usable_output_directory(const std::string& dir) {
   struct stat st;
   int error = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
   if (error == 0) return true;
-  std::fprintf(stderr, "Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error));
+  report_outside_run(
+      strfmt("Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error)));
   return false;
 }
 
@@ -198,7 +198,7 @@ int run_one(const std::string& name) {
   }
   status = finish_run(status);
   if (options.check)
-    for (const RunDiagnostic& d : run_diagnostics()) std::fputs(located_line(d).c_str(), stderr);
+    for (const RunDiagnostic& d : run_diagnostics()) report_outside_run(located_line(d));
   // What the run printed comes before the next run's lines, as it would
   // from a process of its own.
   std::fflush(stdout);

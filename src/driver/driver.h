@@ -6,10 +6,8 @@
 #include <string>
 
 #include "diag.h"
+#include "version.h"
 
-extern const char* const kRevision;   // "revWorking"
-extern const char* const kBuildDate;  // "Feb 14 2005"
-extern const char* const kTmpCmdFile;  // "cmd7420TmpCmdFile"
 
 // Resets every global record, table and flag, then registers the catalogue.
 void init();
