@@ -42,6 +42,7 @@
 #include "verify/pfiranalysis.h"
 #include "config/preconfig.h"
 #include "records.h"
+#include "driver/outputs.h"
 #include "driver/replacement.h"
 #include "verify/response.h"
 #include "output/responseout.h"

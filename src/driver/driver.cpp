@@ -36,7 +36,6 @@
 
 namespace {
 
-const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
 
 const char* const kModule = "driver";
 
@@ -44,7 +43,6 @@ const char* const kModule = "driver";
 struct RunOptions {
   bool check = false;      // compute and report, write nothing
   bool summary = false;    // the plan table after each run
-  std::string output_dir;  // empty: outputs beside the control file
   bool last_run = true;    // the last control file of the command line
 };
 RunOptions options;
@@ -97,14 +95,6 @@ bool save_temporary_command_file() {
   return true;
 }
 
-std::string in_output_dir(const std::string& path) {
-  if (options.output_dir.empty()) return path;
-  size_t slash = path.rfind('/');
-  std::string dir = options.output_dir;
-  if (dir.back() != '/') dir += '/';
-  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
 // False, with the reason on standard error, when `dir` is no directory.
 bool usable_output_directory(const std::string& dir) {
   struct stat st;
@@ -113,34 +103,6 @@ bool usable_output_directory(const std::string& dir) {
   report_outside_run(
       strfmt("Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error)));
   return false;
-}
-
-// Ends the run when an output could not be opened or added at `path`.
-void end_run_unless_opened(OutputOpen opened, const std::string& path) {
-  switch (opened) {
-    case OutputOpen::kOpened:
-      return;
-    case OutputOpen::kNotRegular:
-      // A device or FIFO would take the image somewhere else, or block.
-      report_stderr_only(Severity::kError,
-                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
-      end_run(1);
-    case OutputOpen::kFailed:
-      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
-      end_run(1);
-  }
-}
-
-// A control, include or coefficient file named like an output (rx.anl
-// asking for the analysis, taps rx.h beside rx.txt asking for the header)
-// would be replaced.
-void end_run_if_control_input(const std::string& path) {
-  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
-                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
-                                                 : nullptr;
-  if (!why) return;
-  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
-  end_run(1);
 }
 
 // Everything after the first interpreter pass, when that pass succeeded.
@@ -236,39 +198,6 @@ void init() {
   for (CHAN& c : chan) c.ncoefs = -1;
 }
 
-std::string output_path(const std::string& firstname, const char* lastname) {
-  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
-  return name_stem(firstname) + "." + lastname;
-}
-
-std::string output_location(const std::string& firstname, const char* lastname) {
-  return in_output_dir(output_path(firstname, lastname));
-}
-
-std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
-
-std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
-  std::string path = output_location(firstname, lastname);
-  end_run_if_control_input(path);
-  end_run_unless_opened(open_output(bit, path), path);
-  std::FILE* f = output_file(bit).get();
-  if (std::string(lastname) == "h") {
-    // The name as the control file gives it, wherever the file goes.
-    std::string name = output_path(firstname, lastname);
-    std::string cut = name.substr(0, name.size() - 2);
-    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
-                 cut.c_str());
-  }
-  return f;
-}
-
-void add_output_text(const std::string& firstname, const char* lastname, int bit,
-                     std::string text) {
-  std::string path = output_location(firstname, lastname);
-  end_run_if_control_input(path);
-  end_run_unless_opened(add_whole_output(bit, path, std::move(text)), path);
-}
-
 int run_program(int argc, char** argv) {
   CommandLine cl = parse_command_line(argc, argv);
   switch (cl.action) {
@@ -287,9 +216,10 @@ int run_program(int argc, char** argv) {
   options = RunOptions();
   options.check = cl.check;
   options.summary = cl.summary;
+  set_output_directory("");
   if (cl.has_output_dir) {
     if (!usable_output_directory(cl.output_dir)) return 2;
-    options.output_dir = cl.output_dir;
+    set_output_directory(cl.output_dir);
   }
   set_dry_run(options.check);
   tmp_cmd_file.discard();

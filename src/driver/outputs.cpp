@@ -8,8 +8,10 @@
 
 #include <cerrno>
 #include <list>
+#include <utility>
 
 #include "diag.h"
+#include "input/reading.h"
 #include "records.h"
 #include "driver/replacement.h"
 #include "output/textblock.h"
@@ -236,3 +238,94 @@ int finish_run(int status) {
   if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
   return status;
 }
+
+// ---- Names of the outputs ----
+
+namespace {
+
+const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
+std::string output_dir;  // of -o; empty: outputs beside the control file
+
+std::string in_output_dir(const std::string& path) {
+  if (output_dir.empty()) return path;
+  size_t slash = path.rfind('/');
+  std::string dir = output_dir;
+  if (dir.back() != '/') dir += '/';
+  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+// The file the output named after `firstname` with the extension `lastname`
+// is written to: under its name, or under its file-name part in the output
+// directory.
+std::string output_location(const std::string& firstname, const char* lastname) {
+  return in_output_dir(output_path(firstname, lastname));
+}
+
+// Ends the run when an output could not be opened or added at `path`.
+void end_run_unless_opened(OutputOpen opened, const std::string& path) {
+  switch (opened) {
+    case OutputOpen::kOpened:
+      return;
+    case OutputOpen::kNotRegular:
+      // A device or FIFO would take the image somewhere else, or block.
+      report_stderr_only(Severity::kError,
+                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
+      end_run(1);
+    case OutputOpen::kFailed:
+      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
+      end_run(1);
+  }
+}
+
+// A control, include or coefficient file named like an output (rx.anl
+// asking for the analysis, taps rx.h beside rx.txt asking for the header)
+// would be replaced.
+void end_run_if_control_input(const std::string& path) {
+  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
+                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
+                                                 : nullptr;
+  if (!why) return;
+  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
+  end_run(1);
+}
+
+// Opens an output at `path` by `open` (open_output or add_whole_output),
+// unless it would replace an input of the run; ends the run when refused or
+// failed. The one check of every output name.
+template <typename Open>
+void open_or_end_run(const std::string& path, Open open) {
+  end_run_if_control_input(path);
+  end_run_unless_opened(open(), path);
+}
+
+}  // namespace
+
+void set_output_directory(const std::string& dir) { output_dir = dir; }
+
+std::string output_path(const std::string& firstname, const char* lastname) {
+  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
+  return name_stem(firstname) + "." + lastname;
+}
+
+std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
+
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
+  std::string path = output_location(firstname, lastname);
+  open_or_end_run(path, [&] { return open_output(bit, path); });
+  std::FILE* f = output_file(bit).get();
+  if (std::string(lastname) == "h") {
+    // The name as the control file gives it, wherever the file goes.
+    std::string name = output_path(firstname, lastname);
+    std::string cut = name.substr(0, name.size() - 2);
+    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
+                 cut.c_str());
+  }
+  return f;
+}
+
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text) {
+  std::string path = output_location(firstname, lastname);
+  open_or_end_run(path, [&] { return add_whole_output(bit, path, std::move(text)); });
+}
+

@@ -62,3 +62,29 @@ void discard_outputs();
 // and a failure where a temporary could not be created, but no file is
 // created, written or replaced.
 void set_dry_run(bool dry);
+
+// ---- Names of the outputs ----
+
+// The output directory of `-o` (empty: the outputs go beside the control
+// file); the driver sets it for the whole command line.
+void set_output_directory(const std::string& dir);
+
+// The name of an output file: the control-file name cut at the first '.' of
+// its file-name part, then "." and the extension.
+std::string output_path(const std::string& firstname, const char* lastname);
+
+// Where the temporary command file is written: the current directory or
+// the output directory.
+std::string temporary_command_file();
+
+// Opens the output file of `bit` (extension `lastname`) named after the
+// control file, to replace that file at the end of the run; ends the run
+// with status 1 when it cannot be created or its name leads to anything but
+// a regular file.
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit);
+
+// Adds an output of `bit` whose whole text is known at the end of the run,
+// named after the control file with the extension `lastname`, to replace its
+// file with the other outputs; refused and ending the run as myopen.
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text);

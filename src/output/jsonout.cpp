@@ -5,7 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "diag.h"
-#include "driver/driver.h"
+#include "driver/outputs.h"
+#include "version.h"
 #include "vartable/origins.h"
 #include "records.h"
 #include "output/setregs.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "driver/outputs.h"  // kOutResponse, the printout bit of `print response`
+#include "outstreams.h"  // kOutResponse, the printout bit of `print response`
 
 // Models every live channel and adds both files to the outputs that replace
 // their names at the end of the run, named after the control file as typed.
