@@ -18,6 +18,13 @@
 
 namespace {
 
+enum class OutputOpen { kOpened, kFailed, kNotRegular };
+
+struct OutputFailure {
+  std::string name;  // the output's name as the run formed it
+  int error = 0;     // errno
+};
+
 // The order in which outputs are saved, replaced and closed.
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
 
@@ -83,6 +90,12 @@ void drop(int bit) {
 
 }  // namespace
 
+namespace {
+
+// Opens output `bit` to replace `path` at the end of the run and sets its
+// printout bit. A symbolic link is followed: its target is replaced and the
+// link stays. Refused (kNotRegular) when `path` leads to anything but a
+// regular file or nothing; kFailed when the file could not be written.
 OutputOpen open_output(int bit, const std::string& path) {
   drop(bit);
   std::string target;
@@ -108,6 +121,10 @@ OutputOpen open_output(int bit, const std::string& path) {
   return OutputOpen::kOpened;
 }
 
+// Writes each open output of `bits` whole to its temporary and closes it.
+// At the first failure, drops that output (its name keeps its old file)
+// and returns false with what failed; the others of `bits` are written again
+// by the next call, with whatever was added to them meanwhile.
 bool save_outputs(int bits, OutputFailure* failure) {
   auto fail = [&](int bit, int error) {
     *failure = {pending_of(bit).name, error};
@@ -143,6 +160,10 @@ bool save_outputs(int bits, OutputFailure* failure) {
   return true;
 }
 
+// Renames the saved outputs of `bits` over their names and drops every other
+// open output, clearing their printout bits. At a rename that fails, drops
+// that output (its name keeps its old file) and returns false with what
+// failed; the next call goes on with the outputs still open.
 bool replace_outputs(int bits, OutputFailure* failure) {
   for (int bit : kOutputOrder) {
     PendingOutput& p = pending_of(bit);
@@ -166,6 +187,9 @@ bool replace_outputs(int bits, OutputFailure* failure) {
   return true;
 }
 
+// Adds an output whose whole text is known at once (the response table and
+// plot): `path` is replaced by `text` together with the outputs of `bit`.
+// Refused as open_output refuses.
 OutputOpen add_whole_output(int bit, const std::string& path, std::string text) {
   std::string target;
   switch (follow_links(path, &target)) {
@@ -185,6 +209,8 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text) 
   w.text = std::move(text);
   return OutputOpen::kOpened;
 }
+
+}  // namespace
 
 bool output_replaces(std::FILE* f) {
   struct stat in, out;
@@ -248,10 +274,16 @@ std::string output_dir;  // of -o; empty: outputs beside the control file
 
 std::string in_output_dir(const std::string& path) {
   if (output_dir.empty()) return path;
-  size_t slash = path.rfind('/');
   std::string dir = output_dir;
   if (dir.back() != '/') dir += '/';
-  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
+  return dir + file_name_part(path);
+}
+
+// The name of an output file: the control-file name cut at the first '.' of
+// its file-name part, then "." and the extension.
+std::string output_path(const std::string& firstname, const char* lastname) {
+  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
+  return name_stem(firstname) + "." + lastname;
 }
 
 // The file the output named after `firstname` with the extension `lastname`
@@ -301,11 +333,6 @@ void open_or_end_run(const std::string& path, Open open) {
 }  // namespace
 
 void set_output_directory(const std::string& dir) { output_dir = dir; }
-
-std::string output_path(const std::string& firstname, const char* lastname) {
-  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
-  return name_stem(firstname) + "." + lastname;
-}
 
 std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
 

@@ -10,36 +10,6 @@
 
 #include "outstreams.h"
 
-enum class OutputOpen { kOpened, kFailed, kNotRegular };
-
-// Opens output `bit` to replace `path` at the end of the run and sets its
-// printout bit. A symbolic link is followed: its target is replaced and the
-// link stays. Refused (kNotRegular) when `path` leads to anything but a
-// regular file or nothing; kFailed when the file could not be written.
-OutputOpen open_output(int bit, const std::string& path);
-
-struct OutputFailure {
-  std::string name;  // the output's name as the run formed it
-  int error = 0;     // errno
-};
-
-// Writes each open output of `bits` whole to its temporary and closes it.
-// At the first failure, drops that output (its name keeps its old file)
-// and returns false with what failed; the others of `bits` are written again
-// by the next call, with whatever was added to them meanwhile.
-bool save_outputs(int bits, OutputFailure* failure);
-
-// Renames the saved outputs of `bits` over their names and drops every other
-// open output, clearing their printout bits. At a rename that fails, drops
-// that output (its name keeps its old file) and returns false with what
-// failed; the next call goes on with the outputs still open.
-bool replace_outputs(int bits, OutputFailure* failure);
-
-// Adds an output whose whole text is known at once (the response table and
-// plot): `path` is replaced by `text` together with the outputs of `bit`.
-// Refused as open_output refuses.
-OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
-
 // True when an open output would replace the file open as `f` (an input of
 // the run that must not be lost).
 bool output_replaces(std::FILE* f);
@@ -68,10 +38,6 @@ void set_dry_run(bool dry);
 // The output directory of `-o` (empty: the outputs go beside the control
 // file); the driver sets it for the whole command line.
 void set_output_directory(const std::string& dir);
-
-// The name of an output file: the control-file name cut at the first '.' of
-// its file-name part, then "." and the extension.
-std::string output_path(const std::string& firstname, const char* lastname);
 
 // Where the temporary command file is written: the current directory or
 // the output directory.

@@ -111,8 +111,7 @@ void refuse_line(const char* format, int line, const std::string& file, const st
   err = 1;
 }
 
-}  // namespace
-
+// Coefficient statistics that the PFIR planning and analysis use.
 int coefficient_symmetry(const int* coefs, int n) {
   int sym = (n % 2 == 1) ? 1 : 2;
   for (int j = 0; j < n / 2; ++j)
@@ -137,8 +136,6 @@ int sum_magnitude(const int* coefs, int n) {
   for (int j = 0; j < n; ++j) sum += static_cast<uint32_t>(coefs[j]);
   return wrapped_magnitude(static_cast<int32_t>(sum));
 }
-
-namespace {
 
 // Ends the run: the coefficient file `c` cannot be read (`why` follows its
 // name in the message, or is empty).

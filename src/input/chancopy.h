@@ -24,8 +24,3 @@ enum class CoefLine {
 // Reads a line (its piece, cut at "^M") as the coefficient reader does; the
 // integer of kValue goes to *value.
 CoefLine parse_coefficient(const std::string& text, int* value);
-
-// Coefficient statistics, exposed for their own tests.
-int coefficient_symmetry(const int* coefs, int n);
-int largest_tap(const int* coefs, int n);
-int sum_magnitude(const int* coefs, int n);

@@ -27,8 +27,6 @@
 #include "vartable/origins.h"
 #include "records.h"
 
-const char* const seps = " \t,=\r";
-
 namespace {
 
 const char* const kModule = "cmdin";
@@ -44,6 +42,23 @@ constexpr int kMaxIncludedLines = 100000;  // lines taken from included files
 const char* const kContinueNonAscii =
     "If there are problems, delete and re-write the line by hand.\n";
 
+// A line of the cleaned control file, with its line end, and where it comes
+// from: the file it was read from (an index into ExpandedControl::files) and
+// its line number there. The empty line that ends each file counts as the
+// line after that file's last one.
+struct ControlLine {
+  std::string text;
+  size_t file;
+  int line;
+};
+
+// The cleaned control file: the names of the files read, in the order they
+// were opened (the name found by the lookup, so "part2.txt" for
+// "include part2"), and the lines.
+struct ExpandedControl {
+  std::vector<std::string> files;
+  std::vector<ControlLine> lines;
+};
 ExpandedControl expanded;  // the cleaned control file
 
 // What the driver gives: where the temporary command file is written, and
@@ -71,7 +86,8 @@ bool override_pass = false;       // the pass after the `override` line
 const ControlLine* reading = nullptr;  // the line being interpreted
 std::string help_prefix;  // the prefix the help command lists
 
-// The characters of `seps`.
+// The separators of the words of a control-file line: space, tab, comma,
+// '=' and carriage return.
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '=' || c == '\r'; }
 
 // A line's text without its line end: [0, text_end).
@@ -453,6 +469,42 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
 
 // ---- Commands ----
 
+// When `c` is the command `str`: reads `next` (null when the line has no
+// further word) as an integer into *var if it lies in [vmin, vmax], reports
+// the range otherwise, and returns 1. Returns 0 for any other command.
+int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
+           int vmax) {
+  if (c != str) return 0;
+  int v = 0;
+  if (next && parse_int_word(*next, &v) == Parsed::kValue && v >= vmin && v <= vmax) {
+    *var = v;
+    return 1;
+  }
+  // A missing or unreadable number fails the same way as one out of range,
+  // and leaves *var as it was.
+  report_stderr_only(Severity::kError, strfmt("%s must be between %d and %d\n", str, vmin, vmax));
+  err = 1;
+  return 1;
+}
+
+const char* const kClassNames[] = {"Status",  "NotUsed", "Default",
+                                   "Compute", "Expert",  "Mandatory"};
+
+const char* class_name(int code) {
+  return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0];
+}
+
+// The help command's walk callback: prints the help of a variable whose
+// name begins with the prefix being listed; always 0.
+int print_help(yyy_STRTAB* s) {
+  if (!starts_with(s->ptr, help_prefix)) return 0;
+  mymsgfun(strfmt("\n%s  %s-variable with %d bits.  In receive %s.  In transmit %s.\n%s\n",
+                  s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
+                  class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
+  return 0;
+}
+
+
 // False when the words do not form a mode command.
 bool mode_command(const std::string* pair_word, const std::string* dir_word) {
   if (!pair_word || !dir_word) return false;
@@ -572,13 +624,6 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
   return LineResult::kGoOn;
 }
 
-const char* const kClassNames[] = {"Status",  "NotUsed", "Default",
-                                   "Compute", "Expert",  "Mandatory"};
-
-const char* class_name(int code) {
-  return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0];
-}
-
 }  // namespace
 
 int createTmpCmdFile(const std::string& name) {
@@ -591,8 +636,6 @@ int createTmpCmdFile(const std::string& name) {
   opened_control = OpenedControl();
   return cleaned ? 0 : 1;
 }
-
-const ExpandedControl& expanded_control() { return expanded; }
 
 std::string expanded_text() {
   std::string text;
@@ -608,29 +651,6 @@ bool names_temporary_command_file(const std::string& name) {
     return true;
   opened_control = {name, found, std::move(f)};
   return false;
-}
-
-int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
-           int vmax) {
-  if (c != str) return 0;
-  int v = 0;
-  if (next && parse_int_word(*next, &v) == Parsed::kValue && v >= vmin && v <= vmax) {
-    *var = v;
-    return 1;
-  }
-  // A missing or unreadable number fails the same way as one out of range,
-  // and leaves *var as it was.
-  report_stderr_only(Severity::kError, strfmt("%s must be between %d and %d\n", str, vmin, vmax));
-  err = 1;
-  return 1;
-}
-
-int print_help(yyy_STRTAB* s) {
-  if (!starts_with(s->ptr, help_prefix)) return 0;
-  mymsgfun(strfmt("\n%s  %s-variable with %d bits.  In receive %s.  In transmit %s.\n%s\n",
-                  s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
-                  class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
-  return 0;
 }
 
 void set_run_outputs(const std::string& temporary_command_file, OutputOpener open_for_print) {

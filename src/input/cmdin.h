@@ -2,32 +2,7 @@
 // cleaned into one text in memory (the temporary command file's content), and
 // its two interpretation passes over that text.
 #pragma once
-#include <cstdio>
 #include <string>
-#include <vector>
-
-#include "vartable/strtab.h"
-
-// The characters that separate the words of a control-file line.
-extern const char* const seps;
-
-// A line of the cleaned control file, with its line end, and where it comes
-// from: the file it was read from (an index into ExpandedControl::files) and
-// its line number there. The empty line that ends each file counts as the
-// line after that file's last one.
-struct ControlLine {
-  std::string text;
-  size_t file;
-  int line;
-};
-
-// The cleaned control file: the names of the files read, in the order they
-// were opened (the name found by the lookup, so "part2.txt" for
-// "include part2"), and the lines.
-struct ExpandedControl {
-  std::vector<std::string> files;
-  std::vector<ControlLine> lines;
-};
 
 // Cleans the control file `name` and the files it includes into the
 // expanded control file. Returns 0, or 1 after reporting a file that cannot
@@ -35,9 +10,8 @@ struct ExpandedControl {
 // expansion past its bound; what was cleaned until then is kept.
 int createTmpCmdFile(const std::string& name);
 
-// The control file as the last cleaning left it.
-const ExpandedControl& expanded_control();
-// Its lines joined: the content of the temporary command file.
+// The cleaned control file as one text: the content of the temporary command
+// file.
 std::string expanded_text();
 
 // True when the control file `name`, looked up as the cleaning looks it up,
@@ -60,16 +34,6 @@ enum class Pass { kFirst, kOverride };
 // (when given) tells whether the pass ended at an `override` line. Returns
 // `err`.
 int cmdin(const std::string& cmds, Pass pass, bool* override_seen);
-
-// When `c` is the command `str`: reads `next` (null when the line has no
-// further word) as an integer into *var if it lies in [vmin, vmax], reports
-// the range otherwise, and returns 1. Returns 0 for any other command.
-int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
-           int vmax);
-
-// The help command's walk callback: prints the help of a variable whose
-// name begins with the prefix being listed; always 0.
-int print_help(yyy_STRTAB* s);
 
 // Forgets the interpreter state kept between passes and the cleaned control
 // file (tests start afresh).

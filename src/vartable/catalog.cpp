@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int kCatalogSize = 250;
+
 struct CatalogRow {
   const char* name;
   int type, bits, page, addr, start, defalt, regtype;

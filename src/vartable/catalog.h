@@ -8,8 +8,6 @@
 // Class codes of a variable in one direction.
 enum VarClass { kStatus = 0, kNotUsed = 1, kDefault = 2, kCompute = 3, kExpert = 4, kMandatory = 5 };
 
-constexpr int kCatalogSize = 250;
-
 // Registers the catalogue into the variable table, in its order, binding
 // each variable to its field of g or chan[].
 void initstrtab();
