@@ -4,9 +4,11 @@
 #pragma once
 #include <string>
 
-// Reads the coefficient file `c` into channel `ch`; ends the run with
-// status 1 when the file cannot be opened.
-void readcoef(int ch, const std::string& c);
+// Reads the coefficient file `c` into channel `ch`. False, with the error
+// reported and `err` set, when the file cannot be opened or an output of the
+// run would replace it: the run must then end, which the interpreter tells
+// the driver.
+bool readcoef(int ch, const std::string& c);
 
 // Copies the control-file variables and coefficients of `ch_old` into
 // `ch_new`, unless the two pairs differ in direction.

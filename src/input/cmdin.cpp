@@ -29,11 +29,33 @@
 
 namespace {
 
+// Fixed output text, not source lines: the module and line tags of the
+// interpreter's reports, as users and their scripts know them.
 const char* const kModule = "cmdin";
-// Lines of the reports about value words.
+// Cleaning the control file.
+constexpr int kLineCannotOpen = 84;
+constexpr int kLineReadsTemporary = 86;
+constexpr int kLineTooLong = 96;
+constexpr int kLineNonAscii = 103;
+constexpr int kLineNestedTooDeeply = 112;
+constexpr int kLineTooManyLines = 113;
+// Commands.
+constexpr int kLineModeChanged = 180;
+constexpr int kLineUnknownPrint = 205;
+constexpr int kLinePrintOptions = 206;
+constexpr int kLineUnknownCommand = 231;
+// Assignments and their value words.
+constexpr int kLineModesFirst = 252;
+constexpr int kLineNoValue = 259;
+constexpr int kLineNotANumber = 266;
+constexpr int kLineOutOfRange = 267;
 constexpr int kLineNotWhole = 268;
+constexpr int kLineTooWide = 271;
+constexpr int kLineExpert = 285;
+constexpr int kLineBeforeChannel = 297;
 constexpr int kLineSecondNumber = 299;
-constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
+
+constexpr size_t kLongestLine = 999;  // of the control file, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
 // The whole expansion is bounded too: includes that each include the next
 // twice stay within the depth and would still grow without end.
@@ -215,7 +237,7 @@ void delete_non_ascii(std::string& line, int lineno) {
       kept += c;
     } else {
       mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno),
-                   kModule, 103);
+                   kModule, kLineNonAscii);
       mywarningC(kContinueNonAscii);
     }
   }
@@ -256,7 +278,7 @@ FilePtr open_for_cleaning(const std::string& name, const std::string& naming_fil
   if (!here && !naming_file.empty()) names = command_file_names(beside(name, naming_file));
   for (const std::string& candidate : names) {
     if (is_temporary_command_file(candidate)) {
-      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 86);
+      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, kLineReadsTemporary);
       return nullptr;
     }
     // Only the name as written earns a reason; the other names are guesses.
@@ -269,7 +291,7 @@ FilePtr open_for_cleaning(const std::string& name, const std::string& naming_fil
   }
   myerrfun(strfmt("Couldn't open command file %s%s", name.c_str(),
                   not_regular ? ": not a regular file" : ""),
-           kModule, 84);
+           kModule, kLineCannotOpen);
   return nullptr;
 }
 
@@ -288,7 +310,7 @@ bool include_line(const std::string& line, std::string* target) {
 
 bool too_many_lines(const std::string& name) {
   myerrfun(strfmt("Control file expands to too many lines through its includes: %s", name.c_str()),
-           kModule, 113);
+           kModule, kLineTooManyLines);
   return false;
 }
 
@@ -305,11 +327,11 @@ bool preprocess(const std::string& name, const std::string& naming_file, int dep
   std::string line, included;
   int lineno = 0;
   ReadingAt reading_at(&found, 0);
-  while (read_piece(f.get(), kLinePiece, line)) {
+  while (read_piece(f.get(), kLongestLine, line)) {
     reading_at.at(++lineno);
     // A longer line would be split into two lines and lose a character.
-    if (line.size() == kLinePiece && line.back() != '\n' && !at_end_of_file(f.get())) {
-      myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, 96);
+    if (line.size() == kLongestLine && line.back() != '\n' && !at_end_of_file(f.get())) {
+      myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, kLineTooLong);
       return false;
     }
     if (blank_line(line)) continue;
@@ -319,7 +341,7 @@ bool preprocess(const std::string& name, const std::string& naming_file, int dep
       // Bounds the nesting, so an include cycle ends instead of exhausting
       // the open files and the stack.
       if (depth >= kMaxIncludeDepth) {
-        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, 112);
+        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, kLineNestedTooDeeply);
         return false;
       }
       if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
@@ -406,12 +428,12 @@ int assignment_class(const yyy_STRTAB* s) {
 bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
-    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, 266);
+    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, kLineNotANumber);
   else if (p == Parsed::kNotWhole)
     myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
              kLineNotWhole);
   else
-    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, 267);
+    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, kLineOutOfRange);
   err = 1;
   return true;
 }
@@ -419,12 +441,12 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
 // `next` is the word after the value word, null when there is none.
 void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
-    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, 252);
+    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, kLineModesFirst);
   std::string value = "0";
   if (word) {
     value = *word;
   } else {
-    myerrfun(strfmt("%s Usage: %s\n", s->ptr.c_str(), s->msg.c_str()), kModule, 259);
+    myerrfun(strfmt("%s Usage: %s\n", s->ptr.c_str(), s->msg.c_str()), kModule, kLineNoValue);
     err = 1;
   }
 
@@ -436,13 +458,13 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
     if (report_unreadable(s, value, parse_int_word(value, &d))) return;
     if (!fits_width(d, s->bits)) {
       myerrfun(strfmt("%s has only %d bits\nUsage: %s\n", s->ptr.c_str(), s->bits, s->msg.c_str()),
-               kModule, 271);
+               kModule, kLineTooWide);
       err = 1;
     }
   }
 
   if (assignment_class(s) == kExpert) {
-    mywarningfun("Manually setting a variable that is normally computed", kModule, 285);
+    mywarningfun("Manually setting a variable that is normally computed", kModule, kLineExpert);
     mywarningC("Experts only.  Black diamond run. ");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
@@ -455,7 +477,7 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   note_assigned(s, idx, override_pass);
   if (s->regtype == 1 && !chanSet) {
     mywarningfun("Setting a channel variable before channel declaration...putting in channel 0.",
-                 kModule, 297);
+                 kModule, kLineBeforeChannel);
     mywarningC("To fix, put variable under channel declaration.");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
@@ -515,7 +537,7 @@ bool mode_command(const std::string* pair_word, const std::string* dir_word) {
   int mode = dch == 't' ? 1 : 2;
   int other = mode == 1 ? 2 : 1;
   if (g.mode[pair] == other) {
-    myerrfun("mode may not be changed ", kModule, 180);
+    myerrfun("mode may not be changed ", kModule, kLineModeChanged);
   } else {
     g.mode[pair] = mode;
     chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == 1 ? 1 : 0;
@@ -550,17 +572,19 @@ void print_command(const std::string& cmds, const std::string& word) {
     else if (open_output_for_print) open_output_for_print(cmds, out.ext, out.bit);
     return;
   }
-  myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, 205);
-  myerrfun("Options are: analysis, debug, kx330, sim, table and hfile", kModule, 206);
+  myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, kLineUnknownPrint);
+  myerrfun("Options are: analysis, debug, kx330, sim, table and hfile", kModule, kLinePrintOptions);
   err = 1;
 }
 
 void unrecognised(const std::string& word) {
   err = 1;
-  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, 231);
+  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, kLineUnknownCommand);
 }
 
-enum class LineResult { kGoOn, kEndPass };
+// What follows a line: the next line, the end of the pass (an `override`
+// line), or the end of the run (a coefficient file that cannot be read).
+enum class LineResult { kGoOn, kEndPass, kEndRun };
 
 LineResult interpret_line(const std::string& cmds, const std::vector<std::string>& words,
                           bool* override_seen) {
@@ -591,7 +615,8 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     }
     case 'f':
       if (w == "fir_coef" && arg1) {
-        readcoef(ch, coefficient_path(*arg1, expanded.files[reading->file]));
+        if (!readcoef(ch, coefficient_path(*arg1, expanded.files[reading->file])))
+          return LineResult::kEndRun;
         return LineResult::kGoOn;
       }
       break;
@@ -682,7 +707,8 @@ int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
     size_t begin = 0, end = 0;
     if (next_word(line, 0, &begin, &end) && !is_comment_start(line[begin])) {
       split_words(line, 3, words);
-      if (interpret_line(cmds, words, override_seen) == LineResult::kEndPass) return err;
+      // err is set when the run must end.
+      if (interpret_line(cmds, words, override_seen) != LineResult::kGoOn) return err;
     }
     ++linecnt;
   }
