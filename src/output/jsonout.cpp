@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "diag.h"
+#include "version.h"
 #include "vartable/origins.h"
 #include "records.h"
 #include "output/setregs.h"
@@ -100,11 +101,11 @@ Json diagnostics() {
 
 }  // namespace
 
-std::string json_text(const std::string& control_name, const std::string& program_version) {
+std::string json_text(const std::string& control_name) {
   Json doc = Json::object();
   doc["format"] = "cmd7420";
   doc["format_version"] = kFormatVersion;
-  doc["program_version"] = program_version;
+  doc["program_version"] = strfmt("%s, %s", kRevision, kBuildDate);
   doc["control_file"] = control_name;
   doc["modes"] = {{"AB", direction_json(g.mode[0])}, {"CD", direction_json(g.mode[1])}};
   doc["chip"] = variables(false, 0);

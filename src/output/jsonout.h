@@ -4,6 +4,5 @@
 #pragma once
 #include <string>
 
-// The JSON text of the run as it stands (after packing and writing), for the
-// control file `control_name` run by the program of `program_version`.
-std::string json_text(const std::string& control_name, const std::string& program_version);
+// The JSON text of the run as it stands (after packing and writing).
+std::string json_text(const std::string& control_name);

@@ -22,12 +22,12 @@ constexpr int kLineClockTooSlow = 418;
 int magnitude(int v) { return v < 0 ? wrap_sub(0, v) : v; }
 
 // A coefficient beyond 16 bits is truncated in the coefficient RAM, so the
-// run must not end as a success. False when it is.
-bool sixteen_bit_check(const CHAN& c) {
-  if (c.maxtap <= 32767 && c.maxtap >= -32768) return true;
+// run must not end as a success.
+void sixteen_bit_check(const CHAN& c) {
+  if (c.maxtap <= 32767 && c.maxtap >= -32768) return;
   report_stderr_only(Severity::kError, "Coefs exceeds 16 bits\n");
+  err = 1;
   exit_status = 1;
-  return false;
 }
 
 void minimum_clock_check(int ch, const CHAN& c) {
@@ -117,13 +117,12 @@ void configuration_table(const CHAN& c) {
 
 }  // namespace
 
-bool pfir_analysis(int ch) {
-  if (ch < 0 || ch >= kNumChannels) return true;
+void pfir_analysis(int ch) {
+  if (ch < 0 || ch >= kNumChannels) return;
   const CHAN& c = chan[ch];
-  if (c.origcoefs == 0) return true;
-  bool coefficients_fit = sixteen_bit_check(c);
+  if (c.origcoefs == 0) return;
+  sixteen_bit_check(c);
   minimum_clock_check(ch, c);
   describe_filter(ch, c);
   configuration_table(c);
-  return coefficients_fit;
 }

@@ -2,6 +2,6 @@
 #pragma once
 
 // Reports channel `ch`'s PFIR into the analysis file and checks its
-// coefficients and the chip clock. False when a coefficient exceeds 16 bits
-// (reported): an input error, after which the override pass must not run.
-bool pfir_analysis(int ch);
+// coefficients and the chip clock. A coefficient beyond 16 bits is an input
+// error (diag's `err`): the override pass then stops the run.
+void pfir_analysis(int ch);
