@@ -106,7 +106,8 @@ bool configure_channel(int i) {
   int mode = pair_mode(i);
   if (c.bypass_fir == 1) set_pass_through(c);
   plan_note(std::to_string(c.fir_dec));
-  int double_rate = (mode == kModeTransmit && g.tout_rate == 2) || (mode == kModeReceive && g.rin_rate == 2) ? 1 : 0;
+  bool transmit_double = mode == kModeTransmit && g.tout_rate == 2;
+  int double_rate = transmit_double || (mode == kModeReceive && g.rin_rate == 2) ? 1 : 0;
   setparam(&c.cic_2x, double_rate);
   if (double_rate && g.splitiq != 1) {
     mywarningfun("splitiq must be 1 in double rate mode. Forcing to 1", kModule, 216);

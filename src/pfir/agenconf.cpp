@@ -138,7 +138,8 @@ void AgenConf::SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate,
   mydebugfun(strfmt("Filter Name: %s", casename), kReportTag, kLineFilterName);
   derive_quantities();
   if (AcumCnt < 1 || AcumDly < 1)
-    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly), kLineAccumulator);
+    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly),
+         kLineAccumulator);
 }
 
 void AgenConf::derive_quantities() {
@@ -244,7 +245,8 @@ void AgenConf::look_up_tested_case(int opt) {
   for (int i = 0; i < nfircases; ++i) fircasechk(fircases[i].name, fircases[i].pass);
   if (opt == 1) return;
   if (caseexist == 1)
-    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kReportTag, kLineTestedAndPasses);
+    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kReportTag,
+               kLineTestedAndPasses);
   else if (caseexist > 1)
     mywarningfun("More than one valid case entry in fircases", kReportTag, kLineSeveralEntries);
   else
@@ -631,7 +633,8 @@ void AgenConf::SetSWTable(int a, int c) {
 
 void AgenConf::SetBeReadBypass(int a, int c) {
   if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!", kLineBeReadBypassWrite);
+    fail("(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!",
+         kLineBeReadBypassWrite);
   BeReadBypass[a] = c;
 }
 
