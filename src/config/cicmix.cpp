@@ -47,14 +47,7 @@ void receive_cic(int ch, int nc) {
   int shift = receive_shift(nc, rshift, c.g_mix, c.g_zpad);
   if (c.coefsym != 0) --shift;
   if (c.cic_rshift == -1 && shift < 0) rshift = 0;
-  if (shift < 0 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule, 706);
-    shift = 0;
-  }
-  if (shift > 39 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule, 712);
-    shift = 39;
-  }
+  shift = clamped_cic_shift(shift, c.cic_shift, 706, 712);
   // A bypassed CIC in split-I/Q still passes through the shifter.
   bool bypassed_split = c.bypass_cic != 0 && split_iq_on(ch);
   if (bypassed_split) shift = c.fir_sym == 0 ? 39 : 38;
@@ -148,6 +141,21 @@ void general_mixer(int ch) {
 }
 
 }  // namespace
+
+int clamped_cic_shift(int shift, int user_shift, int line_below, int line_above) {
+  if (user_shift != -1) return shift;
+  if (shift < 0) {
+    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule,
+                 line_below);
+    return 0;
+  }
+  if (shift > 39) {
+    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule,
+                 line_above);
+    return 39;
+  }
+  return shift;
+}
 
 void cic_mix_config() {
   if (g.splitiqAB != 0) chan[1].ncic = chan[0].ncic;

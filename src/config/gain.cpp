@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "config/cicmix.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -26,8 +27,9 @@ bool is_set(double v) { return v > -0.5; }
 
 double log2_of(double x) { return std::log(x) / std::log(2.0); }
 
-// A gain word from its double value (already floored or truncated).
-int gain_word(double v) { return clamp_to_int(v, 0, kMaxGainWord, kMaxGainWord); }
+// A value for the 19-bit gain word from its double (already floored or
+// truncated), held to the field's range.
+int clamped_gain_word(double v) { return clamp_to_int(v, 0, kMaxGainWord, kMaxGainWord); }
 
 // A working gain value from its double (already floored): exact whenever an
 // int holds it, so that the shifts and the gain follow it; NaN counts as
@@ -65,7 +67,7 @@ void transmit_gain_word(CHAN& c) {
     if (c.gain_lsb == -1) mywarningfun("gain_msb is set, but gain_lsb is not.", kModule, 1754);
     c.gain = gain_of_words(c.gain_msb, c.gain_lsb);
   } else if (is_set(c.gain)) {
-    int gainTmp = gain_word(std::floor(c.gain * 4096.0));
+    int gainTmp = clamped_gain_word(std::floor(c.gain * 4096.0));
     setparam(&c.gain_msb, gainTmp >> 16);
     setparam(&c.gain_lsb, gainTmp & 0xFFFF);
   }
@@ -163,18 +165,7 @@ void transmit_channel(int ch) {
   double cicshiftTmp = std::pow(static_cast<double>(c.cic_int), 5.0 - c.cic_xmt_5stg);
   bool no_cic = c.cic_int == 1 || c.cic_bypass != 0;
   int cicshift = no_cic ? 39 : transmit_cic_shift(cicshiftTmp);
-  if (c.cic_shift == -1) {
-    if (cicshift < 0) {
-      mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule,
-                   1836);
-      cicshift = 0;
-    }
-    if (cicshift > 39) {
-      mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule,
-                   1841);
-      cicshift = 39;
-    }
-  }
+  cicshift = clamped_cic_shift(cicshift, c.cic_shift, 1836, 1841);
   setparam(&c.cic_shift, cicshift);
   c.g_cic = no_cic ? 1.0 : cicshiftTmp * std::pow(2.0, cicshift - 41.0);
 
@@ -196,7 +187,7 @@ void transmit_channel(int ch) {
 
   // Only the word is held to its 19 bits; the gain keeps G, so that a gain
   // beyond the field is still seen by the constraint and the sanity checks.
-  int word = gain_word(G);
+  int word = clamped_gain_word(G);
   setparam(&c.gain_lsb, word & 0xFFFF);
   setparam(&c.gain_msb, word >> 16);
   c.gain = G / 4096.0;
@@ -224,7 +215,7 @@ void default_receive_word(CHAN& c, int gaini) {
 int fitted_receive_word(double word) {
   if (!(word >= 0.0 && word <= kMaxGainWord))
     myerrfun("gain must be at least 0 and below 128", kModule, 1976);
-  return gain_word(word);
+  return clamped_gain_word(word);
 }
 
 void receive_gain_word(CHAN& c) {
@@ -332,7 +323,7 @@ void receive_channel(CHAN& c) {
 
   if (c.gain_lsb == -1) {
     double gain = ieee_div(c.overall_gain, c.g_fir * c.g_cic * c.g_rshift * c.g_mix * c.g_zpad);
-    default_receive_word(c, gain_word(std::floor(gain * 4096.0 + 0.5)));
+    default_receive_word(c, clamped_gain_word(std::floor(gain * 4096.0 + 0.5)));
   }
   if (c.pwr_mtr_on != 0) {
     setparam(&c.pwr_mtr_sync, 0);

@@ -136,13 +136,9 @@ void reverse_words(CHAN& c) {
 void preconfig() {
   settle_powerdown();
   int anyxmt = 0;
-  if (g.splitiq != 0) {
-    setparam(&g.splitiqAB, 1);
-    setparam(&g.splitiqCD, 1);
-  } else {
-    setparam(&g.splitiqAB, 0);
-    setparam(&g.splitiqCD, 0);
-  }
+  int split = g.splitiq != 0 ? 1 : 0;
+  setparam(&g.splitiqAB, split);
+  setparam(&g.splitiqCD, split);
   for (int i = 0; i < kNumChannels; ++i) {
     WorkingOnChannel working(i);
     CHAN& c = chan[i];
