@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -13,7 +14,13 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Report lines of this file's messages: fixed output text (see reporttag.h).
+enum ReportLine : int {
+  kLineInterpolationTooLarge = 657,
+  kLineDecimationTooLarge = 665,
+  kLineReceiveShiftBelow = 706,
+  kLineReceiveShiftAbove = 712,
+};
 
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot
@@ -40,14 +47,14 @@ int receive_shift(int nc, int rshift, double gmix, double gzpad) {
 
 void receive_cic(int ch, int nc) {
   CHAN& c = chan[ch];
-  if (nc > 256) myerrfun("CIC decimation amount is too large", kModule, 665);
+  if (nc > 256) myerrfun("CIC decimation amount is too large", kConfigTag, kLineDecimationTooLarge);
   c.g_zpad = ieee_div(1.0, g.rinf_zpad + 1.0);
   c.g_mix = 0.5;
   int rshift = c.cic_rshift == -1 ? 1 : c.cic_rshift;
   int shift = receive_shift(nc, rshift, c.g_mix, c.g_zpad);
   if (c.coefsym != 0) --shift;
   if (c.cic_rshift == -1 && shift < 0) rshift = 0;
-  shift = clamped_cic_shift(shift, c.cic_shift, 706, 712);
+  shift = clamped_cic_shift(shift, c.cic_shift, kLineReceiveShiftBelow, kLineReceiveShiftAbove);
   // A bypassed CIC in split-I/Q still passes through the shifter.
   bool bypassed_split = c.bypass_cic != 0 && split_iq_on(ch);
   if (bypassed_split) shift = c.fir_sym == 0 ? 39 : 38;
@@ -72,7 +79,8 @@ void cic_settings(int ch) {
   setparam(&c.cic_xmt_5stg, (mode == kModeTransmit && nstage == 5) ? 1 : 0);
   setparam(&c.cic_xmt_d6stg, (mode == kModeTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
   if (mode == kModeTransmit) {
-    if (nc > 1217) myerrfun("CIC interpolation amount is too large", kModule, 657);
+    if (nc > 1217)
+      myerrfun("CIC interpolation amount is too large", kConfigTag, kLineInterpolationTooLarge);
     setparam(&c.cic_rcv, 2);
   }
   if (mode == kModeReceive) receive_cic(ch, nc);
@@ -145,12 +153,12 @@ void general_mixer(int ch) {
 int clamped_cic_shift(int shift, int user_shift, int line_below, int line_above) {
   if (user_shift != -1) return shift;
   if (shift < 0) {
-    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule,
+    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kConfigTag,
                  line_below);
     return 0;
   }
   if (shift > 39) {
-    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule,
+    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kConfigTag,
                  line_above);
     return 39;
   }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "config/cicmix.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -18,7 +19,28 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Report lines of this file's messages: fixed output text (see reporttag.h).
+enum ReportLine : int {
+  kLineGainAndLsb = 1738,
+  kLineGainAndMsb = 1750,
+  kLineMsbWithoutLsb = 1754,
+  kLineTransmitOverallGain = 1770,
+  kLineTransmitPowerMeter = 1782,
+  kLineTransmitShiftBelow = 1836,
+  kLineTransmitShiftAbove = 1841,
+  kLineGainRange = 1929,
+  kLineSymmetricGainRange = 1931,
+  kLineGainConstraint = 1945,
+  kLineReceiveMsbWithoutLsb = 1962,
+  kLineReceiveGainAndLsb = 1973,
+  kLineReceiveGainRange = 1976,
+  kLineReceiveOverallGain = 1988,
+  kLineAgcFrozen = 2012,
+  kLineAgcTc = 2052,
+  kLineAgcCf = 2058,
+  kLineAgcMode = 2064,
+  kLineAgcThresh = 2117,
+};
 
 constexpr int kMaxGainWord = 0x7FFFF;  // 19 bits: gain_msb (3) and gain_lsb (16)
 
@@ -41,8 +63,9 @@ int shift_0_to_7(double v) { return clamp_to_int(v, 0, 7, 7); }
 
 void overall_gain_warning(CHAN& c, int line) {
   if (is_set(c.overall_gain) && c.gain_lsb != -1) {
-    mywarningfun("Gain block gain has been set with gain_lsb or gain, but overall_gain is also set.",
-                 kModule, line);
+    mywarningfun(
+        "Gain block gain has been set with gain_lsb or gain, but overall_gain is also set.",
+        kConfigTag, line);
     mywarningC("    (gain block gain being set limits ability to get exactly overall_gain)\n");
   }
 }
@@ -56,15 +79,16 @@ void transmit_gain_word(CHAN& c) {
     if (is_set(c.gain))
       mywarningfun(
           "Both gain and gain_lsb are set; using gain_msb and gain_lsb values for gain block.",
-          kModule, 1738);
+          kConfigTag, kLineGainAndLsb);
     setparam(&c.gain_msb, 0);
     c.gain = gain_of_words(c.gain_msb, c.gain_lsb);
   } else if (c.gain_msb != -1) {
     if (is_set(c.gain))
       mywarningfun(
           "Both gain and gain_msb are set; using gain_msb and gain_lsb values for gain block.",
-          kModule, 1750);
-    if (c.gain_lsb == -1) mywarningfun("gain_msb is set, but gain_lsb is not.", kModule, 1754);
+          kConfigTag, kLineGainAndMsb);
+    if (c.gain_lsb == -1)
+      mywarningfun("gain_msb is set, but gain_lsb is not.", kConfigTag, kLineMsbWithoutLsb);
     c.gain = gain_of_words(c.gain_msb, c.gain_lsb);
   } else if (is_set(c.gain)) {
     int gainTmp = clamped_gain_word(std::floor(c.gain * 4096.0));
@@ -142,11 +166,11 @@ void normalise_gain(int& G, int& firshift, bool symmetric) {
 void transmit_channel(int ch) {
   CHAN& c = chan[ch];
   transmit_gain_word(c);
-  overall_gain_warning(c, 1770);
+  overall_gain_warning(c, kLineTransmitOverallGain);
   if (!is_set(c.overall_gain)) c.overall_gain = 1.0;
   if (c.pwr_mtr_on != 0)
-    mywarningfun("Power meter being used in transmit mode; only measures power of input", kModule,
-                 1782);
+    mywarningfun("Power meter being used in transmit mode; only measures power of input",
+                 kConfigTag, kLineTransmitPowerMeter);
   setparam(&c.pwr_mtr_sync, 7);
   setparam(&c.pwr_mtr_integ, 0);
 
@@ -165,7 +189,8 @@ void transmit_channel(int ch) {
   double cicshiftTmp = std::pow(static_cast<double>(c.cic_int), 5.0 - c.cic_xmt_5stg);
   bool no_cic = c.cic_int == 1 || c.cic_bypass != 0;
   int cicshift = no_cic ? 39 : transmit_cic_shift(cicshiftTmp);
-  cicshift = clamped_cic_shift(cicshift, c.cic_shift, 1836, 1841);
+  cicshift =
+      clamped_cic_shift(cicshift, c.cic_shift, kLineTransmitShiftBelow, kLineTransmitShiftAbove);
   setparam(&c.cic_shift, cicshift);
   c.g_cic = no_cic ? 1.0 : cicshiftTmp * std::pow(2.0, cicshift - 41.0);
 
@@ -180,10 +205,11 @@ void transmit_channel(int ch) {
     normalise_gain(G, firshift, c.fir_sym != 0);
   }
   if (c.fir_sym == 0 && (G > 4096 || G <= 2047))
-    mywarningfun("Gain is not in optimal range (2048 < gain < 4096 is optimal).", kModule, 1929);
+    mywarningfun("Gain is not in optimal range (2048 < gain < 4096 is optimal).", kConfigTag,
+                 kLineGainRange);
   if (c.fir_sym != 0 && (G > 2047 || G <= 1023))
     mywarningfun("Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).",
-                 kModule, 1931);
+                 kConfigTag, kLineSymmetricGainRange);
 
   // Only the word is held to its 19 bits; the gain keeps G, so that a gain
   // beyond the field is still seen by the constraint and the sanity checks.
@@ -197,7 +223,7 @@ void transmit_channel(int ch) {
 
   if (c.gain * c.g_fir * c.g_cic > 1.0) {
     myerrfun("settings violate gain constraint:  gain * fir_gain * cic_gain must not be over 1.0",
-             kModule, 1945);
+             kConfigTag, kLineGainConstraint);
     myerrorC("   try decreasing gain or overall_gain\n");
   }
 }
@@ -214,20 +240,20 @@ void default_receive_word(CHAN& c, int gaini) {
 // gain), so the word is held to its range and the user told.
 int fitted_receive_word(double word) {
   if (!(word >= 0.0 && word <= kMaxGainWord))
-    myerrfun("gain must be at least 0 and below 128", kModule, 1976);
+    myerrfun("gain must be at least 0 and below 128", kConfigTag, kLineReceiveGainRange);
   return clamped_gain_word(word);
 }
 
 void receive_gain_word(CHAN& c) {
   if (c.gain_msb != -1 && c.gain_lsb == -1) {
-    mywarningfun("Set gain_msb without setting gain_lsb...ignoring gain_msb setting.", kModule,
-                 1962);
+    mywarningfun("Set gain_msb without setting gain_lsb...ignoring gain_msb setting.", kConfigTag,
+                 kLineReceiveMsbWithoutLsb);
     c.gain_msb = -1;
   }
   if (c.gain_lsb != -1) setparam(&c.gain_msb, 0);
   if (is_set(c.gain) && c.gain_lsb != -1) {
-    mywarningfun("Both gain and gain_lsb are set...ignoring gain, using gain_lsb setting.", kModule,
-                 1973);
+    mywarningfun("Both gain and gain_lsb are set...ignoring gain, using gain_lsb setting.",
+                 kConfigTag, kLineReceiveGainAndLsb);
     c.gain = -1.0;
   }
   if (c.gain != -1.0)
@@ -246,7 +272,7 @@ int receive_fir_shift(CHAN& c) {
   if (c.agc_freeze != 0 && fir_gain(firshift) >= 2.0) {
     mywarningfun(
         "agc_freeze is high, so assuming AGC is not used. Trying to set fir_shift so that gain",
-        kModule, 2012);
+        kConfigTag, kLineAgcFrozen);
     mywarningC(
         "    in FIR block does not exceed 2.0 (note that fir_shift can not go lower than 0).\n");
     while (fir_gain(firshift) >= 2.0) --firshift;
@@ -262,20 +288,20 @@ void agc_settings(CHAN& c) {
     return;
   }
   if (c.agc_tc == -1) {
-    mywarningfun(
-        "agc_freeze is 0 (i.e., agc is on), but agc_tc (target agc time constant in", kModule, 2052);
+    mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_tc (target agc time constant in",
+                 kConfigTag, kLineAgcTc);
     mywarningC("microseconds) not set. Defaulting to 1000 microseconds.\n");
     setparam(&c.agc_tc, 1000);
   }
   if (c.agc_cf == -1) {
     mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_cf (target agc crest factor in",
-                 kModule, 2058);
+                 kConfigTag, kLineAgcCf);
     mywarningC("dB) not set. Defaulting to 10dB.\n");
     setparam(&c.agc_cf, 10);
   }
   if (c.agc_mode < 0 || c.agc_mode > 2) {
     mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_mode (0 for CDMA, 1 for narrowband",
-                 kModule, 2064);
+                 kConfigTag, kLineAgcMode);
     mywarningC("and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n");
     c.agc_mode = 2;
   }
@@ -303,7 +329,8 @@ void agc_settings(CHAN& c) {
   double scaled = c.agc_mode == 0 ? RMS * 0.6745 : c.agc_mode == 1 ? RMS : RMS * 1.28;
   int agcThresh = clamp_to_int(std::floor(scaled), INT_MIN, INT_MAX, INT_MAX);
   if (agcThresh > 255 && c.agc_thresh == -1) {
-    mywarningfun("agc_thresh calculated to be higher than 255. Setting to 255.", kModule, 2117);
+    mywarningfun("agc_thresh calculated to be higher than 255. Setting to 255.", kConfigTag,
+                 kLineAgcThresh);
     mywarningC("    check that agc_cf is not too low and that agc_mode is correct.");
     agcThresh = 255;
   }
@@ -314,7 +341,7 @@ void agc_settings(CHAN& c) {
 
 void receive_channel(CHAN& c) {
   receive_gain_word(c);
-  overall_gain_warning(c, 1988);
+  overall_gain_warning(c, kLineReceiveOverallGain);
   if (!is_set(c.overall_gain)) c.overall_gain = 2.0;
 
   int firshift = receive_fir_shift(c);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -15,7 +16,21 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Report lines of this file's messages: fixed output text (see reporttag.h).
+enum ReportLine : int {
+  kLinePins = 1009,
+  kLineBits = 1010,
+  kLineSamplesPerTog = 1049,
+  kLineTinfPins = 1055,
+  kLineNotEnoughTime = 1063,
+  kLineParallelIqCycles = 1071,
+  kLineFasterThanMaximum = 1076,
+  kLineSeriesDelay = 1117,
+  kLineSecondLoadPoint = 1199,
+  kLineTimingDebug = 1219,
+  kLineNoCycle = 1240,
+  kLineNoFsoDelay = 1659,
+};
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 
@@ -141,7 +156,7 @@ LoadPoints load_points(const CHAN& c, const Timing& t) {
       mywarningfun(
           "Maximum rate non-tdm iq series mode must have delay of 1 if pins >= bits...using 1 for "
           "delay.",
-          kModule, 1117);
+          kConfigTag, kLineSeriesDelay);
     return {value_of(row.xa, t), value_of(row.xb, t), value_of(row.ya, t), value_of(row.yb, t)};
   }
   return {0, 0, 0, 0};  // unreachable: every kind ends in an kAlways row
@@ -251,7 +266,7 @@ Kind search_kind(const CHAN& c) {
 void warn_no_cycle(int ch, int cycleLen) {
   mywarningfun(
       strfmt("Channel %d has a cycle length of %d; no frame strobe delay search.", ch, cycleLen),
-      kModule, 1240);
+      kConfigTag, kLineNoCycle);
 }
 
 // Looks for a frame-strobe output delay at which the FIR swap toggle falls
@@ -302,7 +317,7 @@ void second_load_point_in_cycle(const Timing& t, LoadPoints& lp) {
   if (!beyond || (g.tinf_tdm != 0 && t.ch != 0)) return;
   mywarningfun(
       "tinf_second too large compared to cycle length; going to try tinf_second mod cycle length.",
-      kModule, 1199);
+      kConfigTag, kLineSecondLoadPoint);
   mywarningC(" (will use exactly cycle lenth if it divides evenly).\n");
   mywarningC(" This problem generally occurs when tinf_delay is too large; in this case, decrease\n");
   mywarningC(" the delay. If the problem persists, try decreasing clock divide.\n");
@@ -319,13 +334,15 @@ void interface_timing(CHAN& c, Timing& t) {
                             : wrap_div(wrap_add(c.swap_wa_cnt, 1), wrap_add(c.fir_cmplx, 1));
   setparam(&c.tinf_nfs, wrap_sub(samples_per_tog, 1));
   if (samples_per_tog == 0) {
-    mywarningfun("samples_per_tog==0, setting to 1, qerb need to look at this!\n", kModule, 1049);
+    mywarningfun("samples_per_tog==0, setting to 1, qerb need to look at this!\n", kConfigTag,
+                 kLineSamplesPerTog);
     samples_per_tog = 1;
   }
   t.ndivcks = wrap_div(t.cycleLen, t.clkDiv);
   setparam(&c.tinf_fs_cnt, wrap_sub(wrap_div(t.ndivcks, samples_per_tog), 1));
   if (c.tinf_pins == 3) {
-    mywarningfun("3 is not a legal setting for tinf_pins. Reset to 4.\n", kModule, 1055);
+    mywarningfun("3 is not a legal setting for tinf_pins. Reset to 4.\n", kConfigTag,
+                 kLineTinfPins);
     c.tinf_pins = 4;
   }
   t.tword = ceil_quotient(c.bits, c.pins);
@@ -333,12 +350,15 @@ void interface_timing(CHAN& c, Timing& t) {
   if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kModeTransmit ? 4 : 2;
 
   int words = wrap_mul(wrap_mul(wrap_add(c.tinf_iqmux, 1), t.tword), t.nchan);
-  if (wrap_add(c.tinf_fs_cnt, 1) < words) myerrfun("Not enough time to get data in", kModule, 1063);
+  if (wrap_add(c.tinf_fs_cnt, 1) < words)
+    myerrfun("Not enough time to get data in", kConfigTag, kLineNotEnoughTime);
   if (t.cycleLen == 1 && c.tinf_pariq != 0)
-    myerrfun("IQ parallel mode needs at least two clock cycles to get data in.", kModule, 1071);
+    myerrfun("IQ parallel mode needs at least two clock cycles to get data in.", kConfigTag,
+             kLineParallelIqCycles);
   int fastest = wrap_mul(words, t.clkDiv);
   if (t.cycleLen < fastest)
-    myerrfun("Toggle and frame strobe coming faster than maximum rate.", kModule, 1076);
+    myerrfun("Toggle and frame strobe coming faster than maximum rate.", kConfigTag,
+             kLineFasterThanMaximum);
 
   t.delay = c.tinf_fs_dly;
   t.minrq = t.cycleLen == fastest ? 1 : 0;
@@ -360,7 +380,7 @@ void interface_timing(CHAN& c, Timing& t) {
                       t.nchan, g.tinf_tdm, t.minrq, t.delay, static_cast<unsigned>(lp.xa), lp.xb,
                       lp.ya, lp.yb, t.clkDiv, c.tinf_iqmux, c.tinf_cmplx, c.pins, c.bits,
                       wrap_add(c.tinf_fs_cnt, 1), words, wrap_add(c.tinf_nfs, 1), t.ndivcks),
-               kModule, 1219);
+               kConfigTag, kLineTimingDebug);
     setparam(&c.tinf_first, lp.xa);
     setparam(&c.tinf_second, lp.ya);
   }
@@ -372,8 +392,8 @@ void interface_timing(CHAN& c, Timing& t) {
   bool fsoSet = false;
   search_fso_delay(c, t, fsoSet);
   if (!fsoSet) {
-    mywarningfun("Frame strobe delay can not be set properly with current configuration,", kModule,
-                 1659);
+    mywarningfun("Frame strobe delay can not be set properly with current configuration,",
+                 kConfigTag, kLineNoFsoDelay);
     mywarningC("  data from swap RAM might not come out properly.");
     mywarningC("  If problems, change sck_div, ncic or fir_int to fix.\n");
     mywarningC("  Also, if filter duty cycle is at 100% (always running), it should be okay.\n");
@@ -479,9 +499,9 @@ void misc_config() {
     WorkingOnChannel working(ch);
     CHAN& c = chan[ch];
     if (c.pins != 4 && c.pins != 8 && c.pins != 16)
-      myerrfun("Pins must be 4,8, or 16", kModule, 1009);
+      myerrfun("Pins must be 4,8, or 16", kConfigTag, kLinePins);
     if (c.bits % 4 != 0 || c.bits == 0 || c.bits > 20)
-      myerrfun("Bits must be 4,8,12,16, or 20", kModule, 1010);
+      myerrfun("Bits must be 4,8,12,16, or 20", kConfigTag, kLineBits);
     bool transmit = pair_mode(ch) == kModeTransmit;
     if (transmit) {
       setparam(&c.tinf_pins, c.pins / 4);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -12,7 +13,20 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Report lines of this file's messages: fixed output text (see reporttag.h).
+enum ReportLine : int {
+  kLineNoFreq = 63,
+  kLineFreqAndMsb = 65,
+  kLineBypassFreqMsb = 77,
+  kLineBypassFreq = 79,
+  kLineNoCicDec = 93,
+  kLineBypassCicDec = 99,
+  kLineNoCicInt = 107,
+  kLineBypassCicInt = 113,
+  kLineSplitTransmitComplex = 130,
+  kLineDoubleRateZpad = 150,
+  kLineFreqWords = 160,
+};
 
 constexpr double kWord = 65536.0;  // weight of one 16-bit frequency word
 
@@ -40,9 +54,10 @@ void settle_powerdown() {
 void check_mixer(CHAN& c) {
   if (c.bypass_mix == 0) {
     if (c.freq_msb == -1 && c.freq == -1.0)
-      myerrfun("Need to set either freq or freq_msb", kModule, 63);
+      myerrfun("Need to set either freq or freq_msb", kConfigTag, kLineNoFreq);
     if (c.freq_msb != -1 && c.freq != -1.0)
-      mywarningfun("both freq and freq_msb are set; using freq_msb setting.", kModule, 65);
+      mywarningfun("both freq and freq_msb are set; using freq_msb setting.", kConfigTag,
+                   kLineFreqAndMsb);
     return;
   }
   if (c.freq == -1.0) c.freq = 0.0;
@@ -50,8 +65,10 @@ void check_mixer(CHAN& c) {
   setparam(&c.freq_mid, 0);
   setparam(&c.freq_lsb, 0);
   setparam(&c.phase, 0);
-  if (c.freq_msb != 0) mywarningfun("freq_msb should be 0 if bypassing mixer", kModule, 77);
-  if (c.freq != 0.0) mywarningfun("freq should be 0 if bypassing mixer", kModule, 79);
+  if (c.freq_msb != 0)
+    mywarningfun("freq_msb should be 0 if bypassing mixer", kConfigTag, kLineBypassFreqMsb);
+  if (c.freq != 0.0)
+    mywarningfun("freq should be 0 if bypassing mixer", kConfigTag, kLineBypassFreq);
   setparam(&c.nco_sync, 7);
   setparam(&c.freq_sync, 7);
   setparam(&c.phase_sync, 7);
@@ -60,17 +77,21 @@ void check_mixer(CHAN& c) {
 
 void check_cic(CHAN& c) {
   if (is_receive(c)) {
-    if (c.bypass_cic == 0 && c.cic_dec == -1) myerrfun("Need to set cic_dec", kModule, 93);
+    if (c.bypass_cic == 0 && c.cic_dec == -1)
+      myerrfun("Need to set cic_dec", kConfigTag, kLineNoCicDec);
     if (c.bypass_cic != 0) {
       setparam(&c.cic_dec, 1);
-      if (c.cic_dec != 1) mywarningfun("cic_dec should be 1 if bypassing cic", kModule, 99);
+      if (c.cic_dec != 1)
+        mywarningfun("cic_dec should be 1 if bypassing cic", kConfigTag, kLineBypassCicDec);
     }
     return;
   }
-  if (c.bypass_cic == 0 && c.cic_int == -1) myerrfun("Need to set cic_int", kModule, 107);
+  if (c.bypass_cic == 0 && c.cic_int == -1)
+    myerrfun("Need to set cic_int", kConfigTag, kLineNoCicInt);
   if (c.bypass_cic != 0) {
     setparam(&c.cic_int, 1);
-    if (c.cic_int != 1) mywarningfun("cic_int should be 1 if bypassing cic", kModule, 113);
+    if (c.cic_int != 1)
+      mywarningfun("cic_int should be 1 if bypassing cic", kConfigTag, kLineBypassCicInt);
   }
 }
 
@@ -81,7 +102,8 @@ double sample_rate(CHAN& c, int ch, int* anyxmt) {
     ++*anyxmt;
     if (g.tout_rate == 2) force_split_iq();
     if (split_iq_on(ch) && c.tinf_cmplx == 1)
-      myerrfun("If transmit and splitiq is on then tinf_cmplx must be 0", kModule, 130);
+      myerrfun("If transmit and splitiq is on then tinf_cmplx must be 0", kConfigTag,
+               kLineSplitTransmitComplex);
     if (g.toutf_hold_sync <= 5 && g.toutf_hold != 0)
       fsample = divided_by_count(fsample, g.toutf_hold);
   } else {
@@ -98,7 +120,7 @@ double sample_rate(CHAN& c, int ch, int* anyxmt) {
         myerrfun(
             "Should never have both double rate and zpad active.  Probably need to change "
             "rinf_zpad to 0\n",
-            kModule, 150);
+            kConfigTag, kLineDoubleRateZpad);
     }
   }
   if ((is_transmit(c) && g.tout_rate == 2) || (is_receive(c) && g.rin_rate == 2)) fsample *= 2;
@@ -112,7 +134,8 @@ void forward_words(CHAN& c) {
   double ff = ieee_div(c.freq, g.fck) * kWord;
   if (ff < 0) ff += kWord;
   if (!std::isfinite(ff) || ff >= 2147483648.0 || ff <= -2147483649.0) {
-    myerrfun("Can not convert freq to frequency words; check freq and fck", kModule, 160);
+    myerrfun("Can not convert freq to frequency words; check freq and fck", kConfigTag,
+             kLineFreqWords);
     return;
   }
   int f1 = static_cast<int>(ff);

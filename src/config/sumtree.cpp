@@ -7,13 +7,33 @@
 
 #include <cstring>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
 
-const char* const kModule = "config";
+// Report lines of this file's messages: fixed output text (see reporttag.h).
+enum ReportLine : int {
+  kLineToutNsig = 442,
+  kLineToutRate = 443,
+  kLineChanin = 445,
+  kLineComplexSumio = 456,
+  kLineSettingsDebug = 460,
+  kLineFour2x = 462,
+  kLineFewerChannels = 463,
+  kLineHalfRateReal = 465,
+  kLineNoPaths = 469,
+  kLineOver4Paths = 475,
+  kLineSumioPaths = 478,
+  kLineTransceivePaths = 482,
+  kLineTransceiveSumio = 483,
+  kLineIllegalSumin = 549,
+  kLineResDiff = 585,
+  kLineFormatterMissed = 587,
+  kLineRegistersDebug = 619,
+};
 
 // Sum-tree source number -> 3-bit select code of sum_selI/sum_selQ.
 const int map[7] = {0, 2, 4, -1, 1, 3, 5};
@@ -88,7 +108,7 @@ int sum_input_mode(int sumio, int res, int speed, int cmplx) {
   if (res == 0 && speed == 2 && cmplx == 0) mode = 2;
   if (res == 1 && speed == 1 && cmplx == 0) mode = 3;
   if (res == 1 && speed == 0 && cmplx == 1) mode = 1;
-  if (mode == -1) myerrfun("Illegal sumin combination", kModule, 549);
+  if (mode == -1) myerrfun("Illegal sumin combination", kConfigTag, kLineIllegalSumin);
   return mode;
 }
 
@@ -110,11 +130,11 @@ const FormatterRow kFormatter[] = {
 
 int formatter_word(int res, int diff, int chanout, int cmplx, int speed) {
   bool known_res_diff = (res == 0 && diff == 0) || (res == 0 && diff == 1) || (res == 1 && diff == 0);
-  if (!known_res_diff) myerrfun("How did we get here, res/diff", kModule, 585);
+  if (!known_res_diff) myerrfun("How did we get here, res/diff", kConfigTag, kLineResDiff);
   for (const FormatterRow& r : kFormatter)
     if (r.res == res && r.diff == diff && r.chanout == chanout && r.cmplx == cmplx && r.speed == speed)
       return r.word;
-  myerrfun("toutf missed a case", kModule, 587);
+  myerrfun("toutf missed a case", kConfigTag, kLineFormatterMissed);
   return -1;
 }
 
@@ -123,14 +143,16 @@ void check_output_paths(int pathout, int sumio) {
                     (chan[3].powerdown == 0 && is_receive(chan[3]));
   if (!transceive) {
     if (pathout > 4)
-      myerrfun("More than 4 output paths required to support your configuration", kModule, 475);
+      myerrfun("More than 4 output paths required to support your configuration", kConfigTag,
+               kLineOver4Paths);
     else if (pathout > 2LL * (2LL - sumio))
-      myerrfun("Only 2 output paths available when sumio is active", kModule, 478);
+      myerrfun("Only 2 output paths available when sumio is active", kConfigTag, kLineSumioPaths);
   } else {
     if (pathout > 2)
-      myerrfun("Only 2 output paths available when in transceive", kModule, 482);
+      myerrfun("Only 2 output paths available when in transceive", kConfigTag,
+               kLineTransceivePaths);
     else if (sumio != 0)
-      myerrfun("Can not support sumio in transceive case", kModule, 483);
+      myerrfun("Can not support sumio in transceive case", kConfigTag, kLineTransceiveSumio);
   }
 }
 
@@ -141,11 +163,14 @@ void sumtree_config() {
   int chanin = g.chanin;
   int cmplx = g.tout_cmplx;
   int chanout = g.tout_nsig;
-  if (chanout == 0 || chanout == 3 || chanout > 4) myerrfun("tout_nsig must be 1, 2 or 4", kModule, 442);
+  if (chanout == 0 || chanout == 3 || chanout > 4)
+    myerrfun("tout_nsig must be 1, 2 or 4", kConfigTag, kLineToutNsig);
   int speed = g.tout_rate;
   // The rules below give a rate above double no sources at all.
-  if (speed > 2) myerrfun("tout_rate must be 0, 1 or 2 (half, full or double rate)", kModule, 443);
-  if (chanin == 3 || chanin > 4) myerrfun("channels into sumtree must be 1, 2 or 4", kModule, 445);
+  if (speed > 2)
+    myerrfun("tout_rate must be 0, 1 or 2 (half, full or double rate)", kConfigTag, kLineToutRate);
+  if (chanin == 3 || chanin > 4)
+    myerrfun("channels into sumtree must be 1, 2 or 4", kConfigTag, kLineChanin);
 
   int res = g.tout_res;
   int diff = 0;
@@ -160,18 +185,21 @@ void sumtree_config() {
     if (g.tout_res == 0) sumin16 = 1;
   }
   if (cmplx != 0 && chanout > 1 && sumio != 0)
-    myerrfun("Can not use sumio for multiple complex channels", kModule, 456);
+    myerrfun("Can not use sumio for multiple complex channels", kConfigTag, kLineComplexSumio);
 
   mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, cmplx), chanout, letter(SPEED, speed),
                     letter(RES, res), chanin, sumio, letter(DiFF, diff)),
-             kModule, 460);
+             kConfigTag, kLineSettingsDebug);
 
-  if (speed == 2 && chanin == 4) myerrfun("can not generate 4 2x channels", kModule, 462);
-  if (chanin < chanout) myerrfun("Fewer channels being generated than output", kModule, 463);
-  if (speed == 0 && cmplx == 0) myerrfun("1/2 rate only for complex data", kModule, 465);
+  if (speed == 2 && chanin == 4)
+    myerrfun("can not generate 4 2x channels", kConfigTag, kLineFour2x);
+  if (chanin < chanout)
+    myerrfun("Fewer channels being generated than output", kConfigTag, kLineFewerChannels);
+  if (speed == 0 && cmplx == 0)
+    myerrfun("1/2 rate only for complex data", kConfigTag, kLineHalfRateReal);
 
   int pathout = output_paths(cmplx, chanout, res, diff, speed);
-  if (pathout < 1) myerrfun("valid paths are 1, 2 or 4", kModule, 469);
+  if (pathout < 1) myerrfun("valid paths are 1, 2 or 4", kConfigTag, kLineNoPaths);
   check_output_paths(pathout, sumio);
 
   Sources si = sum_sources(chanin, chanout, speed, cmplx);
@@ -215,7 +243,8 @@ void sumtree_config() {
   unsigned muxsel = 8u * static_cast<unsigned>(g.sum_ia) + static_cast<unsigned>(sumsft) +
                     32u * static_cast<unsigned>(g.sum_ib) + 128u * static_cast<unsigned>(g.sum_qa) +
                     512u * static_cast<unsigned>(g.sum_qb) + 1024u * static_cast<unsigned>(g.sum_in);
-  mydebugfun(strfmt(" 0x%x 0x%x 0x%x  0x%x %d %d %d %d\n", static_cast<unsigned>(toutf), tofs1, sumtree,
-                    muxsel, chanout, chanin, static_cast<int>(muxsel & 3u), static_cast<int>(tofs1 & 3u)),
-             kModule, 619);
+  mydebugfun(
+      strfmt(" 0x%x 0x%x 0x%x  0x%x %d %d %d %d\n", static_cast<unsigned>(toutf), tofs1, sumtree,
+             muxsel, chanout, chanin, static_cast<int>(muxsel & 3u), static_cast<int>(tofs1 & 3u)),
+      kConfigTag, kLineRegistersDebug);
 }
