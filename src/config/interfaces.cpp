@@ -34,6 +34,46 @@ enum ReportLine : int {
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 
+// Clock, counted in chip clocks, at which channel ch's FIR swap toggle falls
+// for a frame-strobe output delay fsoDly, cycleSft whole cycles later.
+int getTogDly(int ch, int fsoDly, int cycleSft) {
+  const CHAN& c = chan[ch];
+  int len = cycle_len(c);
+  return wrap_add(wrap_sub(len, wrap_mul(wrap_add(c.sck_div, 1), fsoDly)), wrap_mul(cycleSft, len));
+}
+
+// Earliest clock at which datNum serial words of tword clocks each, after a
+// frame-strobe delay, have arrived.
+int getSrtvDlyMin(int ch, int tword, int delay, int datNum) {
+  int clkDiv = wrap_add(chan[ch].sck_div, 1);
+  return wrap_add(wrap_mul(wrap_add(wrap_mul(tword, datNum), delay), clkDiv), 17);
+}
+
+// Latest such clock (one slow clock later when the cycle is not a whole
+// number of slow clocks).
+int getSrtvDlyMax(int ch, int tword, int delay, int datNum) {
+  const CHAN& c = chan[ch];
+  int clkDiv = wrap_add(c.sck_div, 1);
+  int latest = getSrtvDlyMin(ch, tword, delay, datNum);
+  // With no slow clock at all there is no partial slow clock either.
+  if (clkDiv != 0 && wrap_rem(cycle_len(c), clkDiv) != 0) latest = wrap_add(latest, c.sck_div);
+  return latest;
+}
+
+// Smallest number of whole cycles k >= 0 with getTogDly(ch, 0, k) >
+// srtvDly - getTogDly(ch, 0, 0); 0 when the channel's cycle length is not
+// positive (no such k need exist).
+int getCycleSft(int ch, int srtvDly) {
+  int len = cycle_len(chan[ch]);
+  if (len <= 0) return 0;
+  // getTogDly(ch, 0, k) is (k + 1) × len, so counting k up from 0 stops at
+  // the first k with (k + 1) × len > srtvDly - len: computed directly, as
+  // counting could take billions of steps for a huge srtvDly.
+  int64_t target = static_cast<int64_t>(srtvDly) - getTogDly(ch, 0, 0);
+  if (target < len) return 0;
+  return static_cast<int>(target / len);
+}
+
 int& own_rinf_sel(int ch) {
   switch (ch) {
     case 0: return g.rinf_sel_A;
@@ -328,7 +368,9 @@ void second_load_point_in_cycle(const Timing& t, LoadPoints& lp) {
   if (g.tinf_tdm == 0) lp.yb = lp.ya;
 }
 
-void interface_timing(CHAN& c, Timing& t) {
+// Frame-strobe counts: samples per toggle, slow clocks per cycle and per
+// word, words per frame.
+void frame_strobe_counts(CHAN& c, Timing& t) {
   int samples_per_tog = c.swap_wa_cnt == -1
                             ? 1
                             : wrap_div(wrap_add(c.swap_wa_cnt, 1), wrap_add(c.fir_cmplx, 1));
@@ -348,7 +390,12 @@ void interface_timing(CHAN& c, Timing& t) {
   t.tword = ceil_quotient(c.bits, c.pins);
   t.nchan = 1;
   if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kModeTransmit ? 4 : 2;
+}
 
+// Checks that the words of a frame fit its cycle; settles whether the
+// interface runs at its maximum rate and the frame-strobe delay within the
+// cycle. Returns the words per frame.
+int check_word_rate(const CHAN& c, Timing& t) {
   int words = wrap_mul(wrap_mul(wrap_add(c.tinf_iqmux, 1), t.tword), t.nchan);
   if (wrap_add(c.tinf_fs_cnt, 1) < words)
     myerrfun("Not enough time to get data in", kConfigTag, kLineNotEnoughTime);
@@ -371,7 +418,11 @@ void interface_timing(CHAN& c, Timing& t) {
                     t.ch, t.delay, reduced));
     t.delay = reduced;
   }
+  return words;
+}
 
+// The two frame-strobe load points tinf_first and tinf_second.
+void set_load_points(CHAN& c, const Timing& t, int words) {
   LoadPoints lp = load_points(c, t);
   second_load_point_in_cycle(t, lp);
   if (t.ch == 0) {
@@ -388,7 +439,11 @@ void interface_timing(CHAN& c, Timing& t) {
     setparam(&c.tinf_first, lp.xb);
     setparam(&c.tinf_second, lp.yb);
   }
+}
 
+// The frame-strobe output delay: the one the search finds, else 1 with a
+// warning; held below fir_int when there is no CIC.
+void set_fso_delay(CHAN& c, const Timing& t) {
   bool fsoSet = false;
   search_fso_delay(c, t, fsoSet);
   if (!fsoSet) {
@@ -401,6 +456,13 @@ void interface_timing(CHAN& c, Timing& t) {
   }
   if ((c.cic_int == 1 || c.cic_bypass != 0) && c.tinf_fso_dly >= c.fir_int)
     c.tinf_fso_dly = wrap_sub(c.fir_int, 1);
+}
+
+void interface_timing(CHAN& c, Timing& t) {
+  frame_strobe_counts(c, t);
+  int words = check_word_rate(c, t);
+  set_load_points(c, t, words);
+  set_fso_delay(c, t);
 }
 
 void transmit_interface(int ch) {
@@ -450,37 +512,6 @@ void receive_interface(int ch) {
 }
 
 }  // namespace
-
-int getTogDly(int ch, int fsoDly, int cycleSft) {
-  const CHAN& c = chan[ch];
-  int len = cycle_len(c);
-  return wrap_add(wrap_sub(len, wrap_mul(wrap_add(c.sck_div, 1), fsoDly)), wrap_mul(cycleSft, len));
-}
-
-int getSrtvDlyMin(int ch, int tword, int delay, int datNum) {
-  int clkDiv = wrap_add(chan[ch].sck_div, 1);
-  return wrap_add(wrap_mul(wrap_add(wrap_mul(tword, datNum), delay), clkDiv), 17);
-}
-
-int getSrtvDlyMax(int ch, int tword, int delay, int datNum) {
-  const CHAN& c = chan[ch];
-  int clkDiv = wrap_add(c.sck_div, 1);
-  int latest = getSrtvDlyMin(ch, tword, delay, datNum);
-  // With no slow clock at all there is no partial slow clock either.
-  if (clkDiv != 0 && wrap_rem(cycle_len(c), clkDiv) != 0) latest = wrap_add(latest, c.sck_div);
-  return latest;
-}
-
-int getCycleSft(int ch, int srtvDly) {
-  int len = cycle_len(chan[ch]);
-  if (len <= 0) return 0;
-  // getTogDly(ch, 0, k) is (k + 1) × len, so counting k up from 0 stops at
-  // the first k with (k + 1) × len > srtvDly - len: computed directly, as
-  // counting could take billions of steps for a huge srtvDly.
-  int64_t target = static_cast<int64_t>(srtvDly) - getTogDly(ch, 0, 0);
-  if (target < len) return 0;
-  return static_cast<int>(target / len);
-}
 
 void misc_config() {
   setparam(&g.en_AO, 1);
