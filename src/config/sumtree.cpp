@@ -156,95 +156,131 @@ void check_output_paths(int pathout, int sumio) {
   }
 }
 
-}  // namespace
+// The transmit output as requested, in the terms of the rules below.
+struct Request {
+  int chanin;   // channels feeding the tree
+  int chanout;  // output signals
+  int cmplx, speed, res, diff, sumio, sumin16;
+};
 
-void sumtree_config() {
-  if (g.chanin == 0) return;
-  int chanin = g.chanin;
-  int cmplx = g.tout_cmplx;
-  int chanout = g.tout_nsig;
-  if (chanout == 0 || chanout == 3 || chanout > 4)
+// The request from the control file; the values the rules cannot take are
+// reported.
+Request read_request() {
+  Request r{};
+  r.chanin = g.chanin;
+  r.cmplx = g.tout_cmplx;
+  r.chanout = g.tout_nsig;
+  if (r.chanout == 0 || r.chanout == 3 || r.chanout > 4)
     myerrfun("tout_nsig must be 1, 2 or 4", kConfigTag, kLineToutNsig);
-  int speed = g.tout_rate;
+  r.speed = g.tout_rate;
   // The rules below give a rate above double no sources at all.
-  if (speed > 2)
+  if (r.speed > 2)
     myerrfun("tout_rate must be 0, 1 or 2 (half, full or double rate)", kConfigTag, kLineToutRate);
-  if (chanin == 3 || chanin > 4)
+  if (r.chanin == 3 || r.chanin > 4)
     myerrfun("channels into sumtree must be 1, 2 or 4", kConfigTag, kLineChanin);
 
-  int res = g.tout_res;
-  int diff = 0;
+  r.res = g.tout_res;
+  r.diff = 0;
   if (g.tout_res == 2) {
-    res = 0;
-    diff = 1;
+    r.res = 0;
+    r.diff = 1;
   }
-  int sumio = g.tout_sumin;
-  int sumin16 = 0;
-  if (sumio != 0) {
-    sumin16 = speed == 2 || (cmplx != 0 && speed == 1) ? 1 : 0;
-    if (g.tout_res == 0) sumin16 = 1;
+  r.sumio = g.tout_sumin;
+  r.sumin16 = 0;
+  if (r.sumio != 0) {
+    r.sumin16 = r.speed == 2 || (r.cmplx != 0 && r.speed == 1) ? 1 : 0;
+    if (g.tout_res == 0) r.sumin16 = 1;
   }
-  if (cmplx != 0 && chanout > 1 && sumio != 0)
+  return r;
+}
+
+// Checks the combination: channels against outputs, rate against data type,
+// and the output paths it needs.
+void check_request(const Request& r) {
+  if (r.cmplx != 0 && r.chanout > 1 && r.sumio != 0)
     myerrfun("Can not use sumio for multiple complex channels", kConfigTag, kLineComplexSumio);
 
-  mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, cmplx), chanout, letter(SPEED, speed),
-                    letter(RES, res), chanin, sumio, letter(DiFF, diff)),
+  mydebugfun(strfmt("doxmit1x %c%d%c%c%d%d%c ", letter(RC, r.cmplx), r.chanout,
+                    letter(SPEED, r.speed), letter(RES, r.res), r.chanin, r.sumio,
+                    letter(DiFF, r.diff)),
              kConfigTag, kLineSettingsDebug);
 
-  if (speed == 2 && chanin == 4)
+  if (r.speed == 2 && r.chanin == 4)
     myerrfun("can not generate 4 2x channels", kConfigTag, kLineFour2x);
-  if (chanin < chanout)
+  if (r.chanin < r.chanout)
     myerrfun("Fewer channels being generated than output", kConfigTag, kLineFewerChannels);
-  if (speed == 0 && cmplx == 0)
+  if (r.speed == 0 && r.cmplx == 0)
     myerrfun("1/2 rate only for complex data", kConfigTag, kLineHalfRateReal);
 
-  int pathout = output_paths(cmplx, chanout, res, diff, speed);
+  int pathout = output_paths(r.cmplx, r.chanout, r.res, r.diff, r.speed);
   if (pathout < 1) myerrfun("valid paths are 1, 2 or 4", kConfigTag, kLineNoPaths);
-  check_output_paths(pathout, sumio);
+  check_output_paths(pathout, r.sumio);
+}
 
-  Sources si = sum_sources(chanin, chanout, speed, cmplx);
-  Sources sq = cmplx == 0 ? Sources{true, 0, 0, 0} : si;
+// The sum-tree selects and summing modes; returns the sum shift of the
+// debug line.
+int set_sum_tree(const Request& r) {
+  Sources si = sum_sources(r.chanin, r.chanout, r.speed, r.cmplx);
+  Sources sq = r.cmplx == 0 ? Sources{true, 0, 0, 0} : si;
   if (si.known) setparam(&g.sum_selI, select_word(si));
   if (sq.known) setparam(&g.sum_selQ, select_word(sq));
 
-  g.chanin = chanin;
-  g.chanout = chanout;
-  int sumsft = sum_shift_of(sumio, chanin, chanout);
+  g.chanin = r.chanin;
+  g.chanout = r.chanout;
+  int sumsft = sum_shift_of(r.sumio, r.chanin, r.chanout);
 
-  int ma = sumio == 0 ? 1 : sumin16 + 3;
+  int ma = r.sumio == 0 ? 1 : r.sumin16 + 3;
   int mb = ma, mc = ma;
-  if (cmplx == 0) mb = 0;
-  if (chanout == 1 && speed <= 1) mc = 0;
+  if (r.cmplx == 0) mb = 0;
+  if (r.chanout == 1 && r.speed <= 1) mc = 0;
   setparam(&g.sum_ia, mapm[ma]);
   setparam(&g.sum_qa, mapm[mb]);
   setparam(&g.sum_ib, mapm[mc]);
-  setparam(&g.sum_qb, cmplx == 0 || (chanout <= 1 && speed != 2) ? 1 : 0);
-  setparam(&g.sum_in, sum_input_mode(sumio, res, speed, cmplx));
+  setparam(&g.sum_qb, r.cmplx == 0 || (r.chanout <= 1 && r.speed != 2) ? 1 : 0);
+  setparam(&g.sum_in, sum_input_mode(r.sumio, r.res, r.speed, r.cmplx));
+  return sumsft;
+}
 
-  int toutf = formatter_word(res, diff, chanout, cmplx, speed);
+// The transmit output formatter's fields; returns its word.
+int set_formatter(const Request& r) {
+  int toutf = formatter_word(r.res, r.diff, r.chanout, r.cmplx, r.speed);
   setparam(&g.toutf_xmt_AB, g.mode[0] == kModeTransmit ? 1 : 0);
-  setparam(&g.toutf_sumin, sumio);
+  setparam(&g.toutf_sumin, r.sumio);
   setparam(&g.toutf_xmt_CD, g.mode[1] == kModeTransmit ? 1 : 0);
   setparam(&g.toutf_do, (toutf >> 4) & 0x1F);
   setparam(&g.toutf_co, (toutf >> 9) & 7);
   setparam(&g.toutf_bo, (toutf >> 12) & 0xF);
-  int halfcmplx = cmplx != 0 && speed == 0 ? 1 : 0;
+  int halfcmplx = r.cmplx != 0 && r.speed == 0 ? 1 : 0;
   setparam(&g.toutf_halfcmplx_AB, halfcmplx);
   setparam(&g.toutf_halfcmplx_CD, halfcmplx);
-  setparam(&g.toutf_rnd_AB, static_cast<int>(1u - static_cast<unsigned>(res)));
+  setparam(&g.toutf_rnd_AB, static_cast<int>(1u - static_cast<unsigned>(r.res)));
   setparam(&g.toutf_rnd_CD, g.toutf_rnd_AB);
-  setparam(&g.toutf_quiet_CD, chanout <= 1 || (chanout <= 2 && speed <= 1) ? 1 : 0);
+  setparam(&g.toutf_quiet_CD, r.chanout <= 1 || (r.chanout <= 2 && r.speed <= 1) ? 1 : 0);
+  return toutf;
+}
 
-  // Register words for the debug line, in unsigned arithmetic so that any
-  // user value wraps instead of overflowing.
+// Register words for the debug line, in unsigned arithmetic so that any
+// user value wraps instead of overflowing.
+void registers_debug(const Request& r, int toutf, int sumsft) {
   unsigned rnd_cd = g.toutf_rnd_CD == 1 ? 0u : static_cast<unsigned>(g.toutf_rnd_CD);
   unsigned tofs1 = 16u * rnd_cd + static_cast<unsigned>(g.toutf_rnd_AB) + 64u;
   unsigned sumtree = 256u * static_cast<unsigned>(g.sum_selQ) + static_cast<unsigned>(g.sum_selI);
   unsigned muxsel = 8u * static_cast<unsigned>(g.sum_ia) + static_cast<unsigned>(sumsft) +
                     32u * static_cast<unsigned>(g.sum_ib) + 128u * static_cast<unsigned>(g.sum_qa) +
                     512u * static_cast<unsigned>(g.sum_qb) + 1024u * static_cast<unsigned>(g.sum_in);
-  mydebugfun(
-      strfmt(" 0x%x 0x%x 0x%x  0x%x %d %d %d %d\n", static_cast<unsigned>(toutf), tofs1, sumtree,
-             muxsel, chanout, chanin, static_cast<int>(muxsel & 3u), static_cast<int>(tofs1 & 3u)),
-      kConfigTag, kLineRegistersDebug);
+  mydebugfun(strfmt(" 0x%x 0x%x 0x%x  0x%x %d %d %d %d\n", static_cast<unsigned>(toutf), tofs1,
+                    sumtree, muxsel, r.chanout, r.chanin, static_cast<int>(muxsel & 3u),
+                    static_cast<int>(tofs1 & 3u)),
+             kConfigTag, kLineRegistersDebug);
+}
+
+}  // namespace
+
+void sumtree_config() {
+  if (g.chanin == 0) return;
+  Request r = read_request();
+  check_request(r);
+  int sumsft = set_sum_tree(r);
+  int toutf = set_formatter(r);
+  registers_debug(r, toutf, sumsft);
 }
