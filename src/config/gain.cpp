@@ -163,8 +163,9 @@ void normalise_gain(int& G, int& firshift, bool symmetric) {
   }
 }
 
-void transmit_channel(int ch) {
-  CHAN& c = chan[ch];
+// The gain word from the control file, the overall gain's default and the
+// power meter, which measures only the input of a transmit channel.
+void transmit_gain_defaults(CHAN& c) {
   transmit_gain_word(c);
   overall_gain_warning(c, kLineTransmitOverallGain);
   if (!is_set(c.overall_gain)) c.overall_gain = 1.0;
@@ -173,19 +174,20 @@ void transmit_channel(int ch) {
                  kConfigTag, kLineTransmitPowerMeter);
   setparam(&c.pwr_mtr_sync, 7);
   setparam(&c.pwr_mtr_integ, 0);
+}
 
-  int max_pfir_mag_sum = max_phase_magnitude(c);
-  int firshift = shift_0_to_7(std::ceil(21.0 - log2_of(max_pfir_mag_sum)));
+// The gain before the sum shift is known: the user's, or the one that brings
+// the FIR's peak to full scale.
+int first_transmit_gain(const CHAN& c, int max_pfir_mag_sum, int firshift) {
+  if (c.gain_lsb != -1) return working_gain(std::floor(c.gain * 4096.0));
   double fir_peak_gain = max_pfir_mag_sum / std::pow(2.0, 21 - firshift);
-  int G;
-  if (c.gain_lsb == -1) {
-    G = working_gain(std::floor(ieee_div(4096.0, fir_peak_gain)));
-    if (c.fir_sym != 0) G >>= 1;
-  } else {
-    G = working_gain(std::floor(c.gain * 4096.0));
-  }
-  c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));
+  int G = working_gain(std::floor(ieee_div(4096.0, fir_peak_gain)));
+  if (c.fir_sym != 0) G >>= 1;
+  return G;
+}
 
+// The transmit CIC shift and the CIC gain g_cic.
+void set_transmit_cic_shift(CHAN& c) {
   double cicshiftTmp = std::pow(static_cast<double>(c.cic_int), 5.0 - c.cic_xmt_5stg);
   bool no_cic = c.cic_int == 1 || c.cic_bypass != 0;
   int cicshift = no_cic ? 39 : transmit_cic_shift(cicshiftTmp);
@@ -193,24 +195,20 @@ void transmit_channel(int ch) {
       clamped_cic_shift(cicshift, c.cic_shift, kLineTransmitShiftBelow, kLineTransmitShiftAbove);
   setparam(&c.cic_shift, cicshift);
   c.g_cic = no_cic ? 1.0 : cicshiftTmp * std::pow(2.0, cicshift - 41.0);
+}
 
-  double sumshiftTmp =
-      ieee_div(max_transmit_overall_gain(), c.g_fir * c.g_cic * G / 4096.0);
-  int sumshift = 0;
-  sum_tree_shift(sumshiftTmp, sumshift, c.g_sum);
-  setparam(&g.sum_shift, sumshift);
-
-  if (c.gain_lsb == -1) {
-    G = working_gain(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
-    normalise_gain(G, firshift, c.fir_sym != 0);
-  }
+void warn_gain_range(const CHAN& c, int G) {
   if (c.fir_sym == 0 && (G > 4096 || G <= 2047))
     mywarningfun("Gain is not in optimal range (2048 < gain < 4096 is optimal).", kConfigTag,
                  kLineGainRange);
   if (c.fir_sym != 0 && (G > 2047 || G <= 1023))
     mywarningfun("Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).",
                  kConfigTag, kLineSymmetricGainRange);
+}
 
+// Stores the gain word, the gain and the FIR shift, then checks the gain
+// constraint.
+void store_transmit_gain(CHAN& c, int G, int firshift, int max_pfir_mag_sum) {
   // Only the word is held to its 19 bits; the gain keeps G, so that a gain
   // beyond the field is still seen by the constraint and the sanity checks.
   int word = clamped_gain_word(G);
@@ -226,6 +224,28 @@ void transmit_channel(int ch) {
              kConfigTag, kLineGainConstraint);
     myerrorC("   try decreasing gain or overall_gain\n");
   }
+}
+
+void transmit_channel(int ch) {
+  CHAN& c = chan[ch];
+  transmit_gain_defaults(c);
+  int max_pfir_mag_sum = max_phase_magnitude(c);
+  int firshift = shift_0_to_7(std::ceil(21.0 - log2_of(max_pfir_mag_sum)));
+  int G = first_transmit_gain(c, max_pfir_mag_sum, firshift);
+  c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));
+  set_transmit_cic_shift(c);
+
+  double sumshiftTmp = ieee_div(max_transmit_overall_gain(), c.g_fir * c.g_cic * G / 4096.0);
+  int sumshift = 0;
+  sum_tree_shift(sumshiftTmp, sumshift, c.g_sum);
+  setparam(&g.sum_shift, sumshift);
+
+  if (c.gain_lsb == -1) {
+    G = working_gain(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
+    normalise_gain(G, firshift, c.fir_sym != 0);
+  }
+  warn_gain_range(c, G);
+  store_transmit_gain(c, G, firshift, max_pfir_mag_sum);
 }
 
 // --- Receive ----------------------------------------------------------------
