@@ -6,21 +6,13 @@
 
 #include <cmath>
 
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLineInterpolationTooLarge = 657,
-  kLineDecimationTooLarge = 665,
-  kLineReceiveShiftBelow = 706,
-  kLineReceiveShiftAbove = 712,
-};
 
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot

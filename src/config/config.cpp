@@ -10,7 +10,7 @@
 #include "config/cicmix.h"
 #include "config/gain.h"
 #include "config/interfaces.h"
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "config/sumtree.h"
 #include "diag.h"
 #include "numeric.h"
@@ -19,17 +19,6 @@
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLineForcedSplitIq = 216,
-  kLineUndefinedCount = 242,
-  kLineCicIntOdd = 243,
-  kLineCicDecOdd = 244,
-  kLineCicDecZero = 245,
-  kLineCicIntZero = 246,
-  kLineUnknownSyncMode = 361,
-};
 
 // A 16-tap filter that passes its input unchanged, for a bypassed PFIR.
 void set_pass_through(CHAN& c) {

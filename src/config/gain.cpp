@@ -11,36 +11,13 @@
 #include <cstdint>
 
 #include "config/cicmix.h"
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLineGainAndLsb = 1738,
-  kLineGainAndMsb = 1750,
-  kLineMsbWithoutLsb = 1754,
-  kLineTransmitOverallGain = 1770,
-  kLineTransmitPowerMeter = 1782,
-  kLineTransmitShiftBelow = 1836,
-  kLineTransmitShiftAbove = 1841,
-  kLineGainRange = 1929,
-  kLineSymmetricGainRange = 1931,
-  kLineGainConstraint = 1945,
-  kLineReceiveMsbWithoutLsb = 1962,
-  kLineReceiveGainAndLsb = 1973,
-  kLineReceiveGainRange = 1976,
-  kLineReceiveOverallGain = 1988,
-  kLineAgcFrozen = 2012,
-  kLineAgcTc = 2052,
-  kLineAgcCf = 2058,
-  kLineAgcMode = 2064,
-  kLineAgcThresh = 2117,
-};
 
 constexpr int kMaxGainWord = 0x7FFFF;  // 19 bits: gain_msb (3) and gain_lsb (16)
 

@@ -8,29 +8,13 @@
 #include <cstdint>
 #include <string>
 
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLinePins = 1009,
-  kLineBits = 1010,
-  kLineSamplesPerTog = 1049,
-  kLineTinfPins = 1055,
-  kLineNotEnoughTime = 1063,
-  kLineParallelIqCycles = 1071,
-  kLineFasterThanMaximum = 1076,
-  kLineSeriesDelay = 1117,
-  kLineSecondLoadPoint = 1199,
-  kLineTimingDebug = 1219,
-  kLineNoCycle = 1240,
-  kLineNoFsoDelay = 1659,
-};
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 

@@ -5,28 +5,13 @@
 
 #include <cmath>
 
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLineNoFreq = 63,
-  kLineFreqAndMsb = 65,
-  kLineBypassFreqMsb = 77,
-  kLineBypassFreq = 79,
-  kLineNoCicDec = 93,
-  kLineBypassCicDec = 99,
-  kLineNoCicInt = 107,
-  kLineBypassCicInt = 113,
-  kLineSplitTransmitComplex = 130,
-  kLineDoubleRateZpad = 150,
-  kLineFreqWords = 160,
-};
 
 constexpr double kWord = 65536.0;  // weight of one 16-bit frequency word
 
@@ -75,24 +60,28 @@ void check_mixer(CHAN& c) {
   setparam(&c.dith_sync, 7);
 }
 
+// A report and its fixed line.
+struct Report {
+  const char* text;
+  ConfigReportLine line;
+};
+
+// The CIC rate change of the channel's direction must be given unless the
+// CIC is bypassed, and is 1 when it is.
+void check_cic_rate(const CHAN& c, int* rate, Report unset, Report not_one) {
+  if (c.bypass_cic == 0 && *rate == -1) myerrfun(unset.text, kConfigTag, unset.line);
+  if (c.bypass_cic == 0) return;
+  setparam(rate, 1);
+  if (*rate != 1) mywarningfun(not_one.text, kConfigTag, not_one.line);
+}
+
 void check_cic(CHAN& c) {
-  if (is_receive(c)) {
-    if (c.bypass_cic == 0 && c.cic_dec == -1)
-      myerrfun("Need to set cic_dec", kConfigTag, kLineNoCicDec);
-    if (c.bypass_cic != 0) {
-      setparam(&c.cic_dec, 1);
-      if (c.cic_dec != 1)
-        mywarningfun("cic_dec should be 1 if bypassing cic", kConfigTag, kLineBypassCicDec);
-    }
-    return;
-  }
-  if (c.bypass_cic == 0 && c.cic_int == -1)
-    myerrfun("Need to set cic_int", kConfigTag, kLineNoCicInt);
-  if (c.bypass_cic != 0) {
-    setparam(&c.cic_int, 1);
-    if (c.cic_int != 1)
-      mywarningfun("cic_int should be 1 if bypassing cic", kConfigTag, kLineBypassCicInt);
-  }
+  if (is_receive(c))
+    check_cic_rate(c, &c.cic_dec, {"Need to set cic_dec", kLineNoCicDec},
+                   {"cic_dec should be 1 if bypassing cic", kLineBypassCicDec});
+  else
+    check_cic_rate(c, &c.cic_int, {"Need to set cic_int", kLineNoCicInt},
+                   {"cic_int should be 1 if bypassing cic", kLineBypassCicInt});
 }
 
 // The channel's sample rate; counts the live transmit channels on the way.

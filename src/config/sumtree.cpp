@@ -7,33 +7,12 @@
 
 #include <cstring>
 
-#include "config/reporttag.h"
+#include "config/reportsites.h"
 #include "diag.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report lines of this file's messages: fixed output text (see reporttag.h).
-enum ReportLine : int {
-  kLineToutNsig = 442,
-  kLineToutRate = 443,
-  kLineChanin = 445,
-  kLineComplexSumio = 456,
-  kLineSettingsDebug = 460,
-  kLineFour2x = 462,
-  kLineFewerChannels = 463,
-  kLineHalfRateReal = 465,
-  kLineNoPaths = 469,
-  kLineOver4Paths = 475,
-  kLineSumioPaths = 478,
-  kLineTransceivePaths = 482,
-  kLineTransceiveSumio = 483,
-  kLineIllegalSumin = 549,
-  kLineResDiff = 585,
-  kLineFormatterMissed = 587,
-  kLineRegistersDebug = 619,
-};
 
 // Sum-tree source number -> 3-bit select code of sum_selI/sum_selQ.
 const int map[7] = {0, 2, 4, -1, 1, 3, 5};

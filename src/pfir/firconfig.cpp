@@ -11,32 +11,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "pfir/agenconf.h"
 #include "diag.h"
+#include "pfir/agenconf.h"
+#include "pfir/reportsites.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-// Report sites: every message of this file names the module tag
-// "firconfig" and a fixed line number. Both are output text that users and
-// tests match, not this file's name or its lines.
-const char* const kReportTag = "firconfig";
-enum ReportLine : int {
-  kLineStart = 27,
-  kLineZeroDivisor = 70,
-  kLineTapsRoundedUp = 76,
-  kLineRateRange = 81,
-  kLinePossibleRate = 100,
-  kLineNoTransmitRate = 104,
-  kLineMaximumTaps = 107,
-  kLineTransmitRate = 112,
-  kLineNoMultiple = 113,
-  kLineClockCount = 192,
-  kLineSeveralChannels = 225,
-  kLineTooManyTaps = 236,
-  kLineLayout = 253,
-  kLineRamBounds = 286,
-};
 
 constexpr int kRateSlots = 16;  // entries of possible_inrate
 constexpr int kRamWords = 256;  // coefficient RAM: 16 cells of 16 words
@@ -198,7 +178,7 @@ bool zero_divisor_reported(const CHAN& c, int ch) {
   } divisors[] = {{"fir_dec", c.fir_dec}, {"fir_int", c.fir_int}, {"fir_nchan", c.fir_nchan}};
   for (const auto& d : divisors) {
     if (d.value != 0) continue;
-    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kReportTag,
+    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kFirconfigTag,
              kLineZeroDivisor);
     found = true;
   }
@@ -245,7 +225,7 @@ void copy_planner_registers(CHAN& c) {
   setparam(&c.fir_sync_cnt, AC.SyncCount);
   if (AC.GetFirClkCnt() == 0 && c.ncic != 0 && c.fir_cmplx != 0)
     mywarningfun("fir_clk_cnt==0 and ncic!=0, must set fir_clk_cnt>0, to fix it set inrate>1",
-                 kReportTag, kLineClockCount);
+                 kFirconfigTag, kLineClockCount);
   if (c.ncic == 0) {
     setparam(&c.fir_clk_cnt, 1);
     setparam(&c.fir_clk_cnt_en, 0);
@@ -318,7 +298,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       int i = cell * kCellWords + j;
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
-        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kReportTag,
+        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kFirconfigTag,
                          kLineRamBounds);
       }
       c.coefram[target] = ocoef[i];
@@ -348,20 +328,20 @@ int choose_transmit_rate(CHAN& c, int dataT) {
     const TransmitRate& t = rates[k];
     ntapsmax = std::max(ntapsmax, t.ntaps);
     if (k < kRateSlots) c.possible_inrate[k] = t.rate;
-    mydebugfun(strfmt("Possible setting inrate=%d ntaps allowed=%d", t.rate, t.ntaps), kReportTag,
-               kLinePossibleRate);
+    mydebugfun(strfmt("Possible setting inrate=%d ntaps allowed=%d", t.rate, t.ntaps),
+               kFirconfigTag, kLinePossibleRate);
     if (t.ntaps >= c.ncoefs && inrateT == -1) inrateT = t.rate;
   }
   if (inrateT == -1) {
-    myerrfun("Trouble setting up pfir", kReportTag, kLineNoTransmitRate);
+    myerrfun("Trouble setting up pfir", kFirconfigTag, kLineNoTransmitRate);
     if (ntapsmax < c.ncoefs)
-      myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kReportTag,
+      myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kFirconfigTag,
                kLineMaximumTaps);
   }
   c.inrate = inrateT;
-  mydebugfun(strfmt("I set inrateT to %d", inrateT), kReportTag, kLineTransmitRate);
+  mydebugfun(strfmt("I set inrateT to %d", inrateT), kFirconfigTag, kLineTransmitRate);
   if (!any_multiple)
-    mydebugfun("Could not find a suitable setting for inrate", kReportTag, kLineNoMultiple);
+    mydebugfun("Could not find a suitable setting for inrate", kFirconfigTag, kLineNoMultiple);
   return inrateT;
 }
 
@@ -372,10 +352,10 @@ int plan_input_rate(CHAN& c, bool transmit, int dataT, int mxinrate) {
   int xx_err;
   int xx = min_taps(c, c.fir_sym, &xx_err);
   if (xx_err != 0)
-    mydebugfun("Quens inrate error hit increasing xx by one", kReportTag, kLineTapsRoundedUp);
+    mydebugfun("Quens inrate error hit increasing xx by one", kFirconfigTag, kLineTapsRoundedUp);
   int inrateT = min_input_rate(xx, dataT, c.fir_int);
   c.inrate = inrateT;
-  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kReportTag,
+  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kFirconfigTag,
              kLineRateRange);
 
   std::fill(std::begin(c.possible_inrate), std::end(c.possible_inrate), -1);
@@ -406,7 +386,7 @@ bool plan_case(CHAN& c, int dataT, int coefT, int inrateT, int mxinrate) {
 int lay_coefficients(CHAN& c, int coefT) {
   int tcoef[kRamWords] = {};
   if (c.fir_nchan > 1) {
-    myerrfun("Can not handle multiple channels in a single fir yet.", kReportTag,
+    myerrfun("Can not handle multiple channels in a single fir yet.", kFirconfigTag,
              kLineSeveralChannels);
     return -1;
   }
@@ -417,14 +397,15 @@ int lay_coefficients(CHAN& c, int coefT) {
   if (c.fir_sym == 1) xx_avail = 2 * hxx - 1;
   if (c.fir_sym == 2) xx_avail = 2 * hxx;
   if (nn > xx_avail) {
-    myerrfun("More taps defined than are computationally available.\n", kReportTag, kLineTooManyTaps);
+    myerrfun("More taps defined than are computationally available.\n", kFirconfigTag,
+             kLineTooManyTaps);
     mymsgfun(" Sym=");
     mymsgfun(symmetry_name(c.fir_sym));
     mymsgfun(strfmt("Maximum taps = %d", xx_avail));
     return -1;
   }
   order_in_time(c, nn, hnn, hxx, tcoef);
-  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kReportTag,
+  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kFirconfigTag,
              kLineLayout);
 
   int filtersets = coefT * (c.fir_diff != 0 ? c.fir_nchan : 1);
@@ -445,7 +426,7 @@ int fir_config(CHAN* cp, int ch) {
     return 0;
   }
 
-  mydebugfun("fir_config()", kReportTag, kLineStart);
+  mydebugfun("fir_config()", kFirconfigTag, kLineStart);
   AC.Init();
 
   PlanInputs p = plan_inputs(c, ch);
