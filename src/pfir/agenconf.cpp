@@ -17,6 +17,9 @@ AgenConf AC;
 
 void reset_agenconf() { AC = AgenConf(); }
 
+// The run status when the planning of a channel gives up.
+constexpr int kPlanningGaveUp = -1;
+
 void give_up_planning(const std::string& text, const char* tag, int line) {
   myerrfun(text, tag, line);
   end_run(kPlanningGaveUp);
