@@ -277,13 +277,8 @@ int receive_fir_shift(CHAN& c) {
   return shift_0_to_7(firshift);
 }
 
-void agc_settings(CHAN& c) {
-  if (c.agc_freeze != 0) {
-    for (int* field : {&c.agc_min, &c.agc_max, &c.agc_thresh, &c.agc_Dblw, &c.agc_Dabv, &c.agc_Dzro,
-                       &c.agc_Dsat})
-      setparam(field, 0);
-    return;
-  }
+// The AGC's targets that the control file left out, with their defaults.
+void agc_target_defaults(CHAN& c) {
   if (c.agc_tc == -1) {
     mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_tc (target agc time constant in",
                  kConfigTag, kLineAgcTc);
@@ -302,12 +297,14 @@ void agc_settings(CHAN& c) {
     mywarningC("and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n");
     c.agc_mode = 2;
   }
+}
 
+// The AGC step D from the time constant, and the four step fields. Returns D.
+int set_agc_steps(CHAN& c) {
   // The time constant in output samples: microseconds times MHz.
   double TC_samples = ieee_div(c.agc_tc * g.fck, wrap_mul(c.cic_dec, c.fir_dec));
   // The AGC step is a 4-bit field; NaN and -inf give 0.
   int D = clamp_to_int(std::floor(log2_of(TC_samples) - 1.25), 0, 15, 0);
-  double TC = std::pow(2.0, D + 1.75);
   setparam(&c.agc_Dblw, D);
   if (c.agc_mode == 2)
     setparam(&c.agc_Dabv, D <= 1 ? 0 : D - 2);
@@ -315,7 +312,12 @@ void agc_settings(CHAN& c) {
     setparam(&c.agc_Dabv, D);
   setparam(&c.agc_Dzro, D <= 3 ? 0 : D - 4);
   setparam(&c.agc_Dsat, D <= 3 ? 0 : D - 4);
+  return D;
+}
 
+// The AGC's gain limits around the gain word, and its magnitude threshold
+// from the crest factor.
+void set_agc_limits(CHAN& c) {
   int gaini = wrap_add(c.gain_lsb, wrap_mul(65536, c.gain_msb & 7));
   setparam(&c.agc_min, wrap_sub(gaini >> 3, 2));
   double zero_step = std::pow(2.0, -static_cast<double>(c.agc_Dzro) - 2.0);
@@ -332,8 +334,20 @@ void agc_settings(CHAN& c) {
     agcThresh = 255;
   }
   setparam(&c.agc_thresh, agcThresh);
+}
+
+void agc_settings(CHAN& c) {
+  if (c.agc_freeze != 0) {
+    for (int* field : {&c.agc_min, &c.agc_max, &c.agc_thresh, &c.agc_Dblw, &c.agc_Dabv, &c.agc_Dzro,
+                       &c.agc_Dsat})
+      setparam(field, 0);
+    return;
+  }
+  agc_target_defaults(c);
+  int D = set_agc_steps(c);
+  set_agc_limits(c);
   c.agcD = D;
-  c.agcTC = TC;
+  c.agcTC = std::pow(2.0, D + 1.75);
 }
 
 void receive_channel(CHAN& c) {

@@ -81,14 +81,14 @@ int sum_shift_of(int sumio, int chanin, int chanout) {
 
 int sum_input_mode(int sumio, int res, int speed, int cmplx) {
   if (sumio == 0) return 0;
-  int mode = -1;
-  if (res == 0 && speed == 0 && cmplx == 1) mode = 1;
-  if (res == 0 && speed == 1) mode = 2;
-  if (res == 0 && speed == 2 && cmplx == 0) mode = 2;
-  if (res == 1 && speed == 1 && cmplx == 0) mode = 3;
-  if (res == 1 && speed == 0 && cmplx == 1) mode = 1;
-  if (mode == -1) myerrfun("Illegal sumin combination", kConfigTag, kLineIllegalSumin);
-  return mode;
+  int code = -1;
+  if (res == 0 && speed == 0 && cmplx == 1) code = 1;
+  if (res == 0 && speed == 1) code = 2;
+  if (res == 0 && speed == 2 && cmplx == 0) code = 2;
+  if (res == 1 && speed == 1 && cmplx == 0) code = 3;
+  if (res == 1 && speed == 0 && cmplx == 1) code = 1;
+  if (code == -1) myerrfun("Illegal sumin combination", kConfigTag, kLineIllegalSumin);
+  return code;
 }
 
 struct FormatterRow {
