@@ -292,6 +292,8 @@ void order_in_ram(const CHAN& c, int modc, int tR, int filtersets, const int tco
   if (c.fir_int > 1) plan_note("");
 }
 
+// Writes the cells at coef_ofsc; an offset that leaves the RAM is an early end
+// of the run (give_up_planning).
 void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
   for (int cell = 0; cell < 16; ++cell)
     for (int j = 0; j < modc; ++j) {
