@@ -2,6 +2,9 @@
 // CHAN (chan[0..3], channels A to D). The leading fields are the control-file
 // variables in catalogue order; the fields after them are set only by the
 // program. An int variable holds -1 and a double -1.0 while it is not set.
+// Also the direction of a pair in its two stored forms (g.mode and each
+// channel's xmt) as named constants, and the per-channel questions asked of
+// the records everywhere: the pair's direction and its split-I/Q.
 #pragma once
 
 // The 85 chip-wide control-file variables, in catalogue order.

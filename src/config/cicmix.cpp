@@ -6,14 +6,13 @@
 
 #include <cmath>
 
+#include "config/reportsites.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
-
-const char* const kModule = "config";
 
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot
@@ -40,21 +39,14 @@ int receive_shift(int nc, int rshift, double gmix, double gzpad) {
 
 void receive_cic(int ch, int nc) {
   CHAN& c = chan[ch];
-  if (nc > 256) myerrfun("CIC decimation amount is too large", kModule, 665);
+  if (nc > 256) myerrfun("CIC decimation amount is too large", kConfigTag, kLineDecimationTooLarge);
   c.g_zpad = ieee_div(1.0, g.rinf_zpad + 1.0);
   c.g_mix = 0.5;
   int rshift = c.cic_rshift == -1 ? 1 : c.cic_rshift;
   int shift = receive_shift(nc, rshift, c.g_mix, c.g_zpad);
   if (c.coefsym != 0) --shift;
   if (c.cic_rshift == -1 && shift < 0) rshift = 0;
-  if (shift < 0 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule, 706);
-    shift = 0;
-  }
-  if (shift > 39 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule, 712);
-    shift = 39;
-  }
+  shift = clamped_cic_shift(shift, c.cic_shift, kLineReceiveShiftBelow, kLineReceiveShiftAbove);
   // A bypassed CIC in split-I/Q still passes through the shifter.
   bool bypassed_split = c.bypass_cic != 0 && split_iq_on(ch);
   if (bypassed_split) shift = c.fir_sym == 0 ? 39 : 38;
@@ -79,7 +71,8 @@ void cic_settings(int ch) {
   setparam(&c.cic_xmt_5stg, (mode == kModeTransmit && nstage == 5) ? 1 : 0);
   setparam(&c.cic_xmt_d6stg, (mode == kModeTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
   if (mode == kModeTransmit) {
-    if (nc > 1217) myerrfun("CIC interpolation amount is too large", kModule, 657);
+    if (nc > 1217)
+      myerrfun("CIC interpolation amount is too large", kConfigTag, kLineInterpolationTooLarge);
     setparam(&c.cic_rcv, 2);
   }
   if (mode == kModeReceive) receive_cic(ch, nc);
@@ -148,6 +141,21 @@ void general_mixer(int ch) {
 }
 
 }  // namespace
+
+int clamped_cic_shift(int shift, int user_shift, int line_below, int line_above) {
+  if (user_shift != -1) return shift;
+  if (shift < 0) {
+    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kConfigTag,
+                 line_below);
+    return 0;
+  }
+  if (shift > 39) {
+    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kConfigTag,
+                 line_above);
+    return 39;
+  }
+  return shift;
+}
 
 void cic_mix_config() {
   if (g.splitiqAB != 0) chan[1].ncic = chan[0].ncic;

@@ -11,10 +11,14 @@
 
 #include "diag.h"
 #include "pfir/fircases.h"
+#include "pfir/reportsites.h"
 
 AgenConf AC;
 
 void reset_agenconf() { AC = AgenConf(); }
+
+// The run status when the planning of a channel gives up.
+constexpr int kPlanningGaveUp = -1;
 
 void give_up_planning(const std::string& text, const char* tag, int line) {
   myerrfun(text, tag, line);
@@ -23,38 +27,8 @@ void give_up_planning(const std::string& text, const char* tag, int line) {
 
 namespace {
 
-// Report sites: every message of the planner names the module tag
-// "agenconf" and a fixed line number. Both are output text that users and
-// tests match, not this file's name or its lines.
-const char* const kReportTag = "agenconf";
-enum ReportLine : int {
-  kLineBadCaseName = 60,
-  kLineBadProperty = 118,
-  kLineFilterName = 133,
-  kLineAccumulator = 164,
-  kLineTestedAndPasses = 338,
-  kLineSeveralEntries = 340,
-  kLineUntried = 343,
-  kLineTestedAndFails = 551,
-  kLineBraeOverrun = 619,
-  kLineStepRange = 873,
-  kLineNegstepRange = 881,
-  kLineNoCase = 900,
-  kLineBeStepInvalid = 1052,
-  kLineFwasWrite = 1129,
-  kLineBwasWrite = 1136,
-  kLineBwaesWrite = 1144,
-  kLineBblkeWrite = 1152,
-  kLineBraeWrite = 1159,
-  kLineBwaeWrite = 1166,
-  kLineSwWrite = 1173,
-  kLineBeReadBypassWrite = 1180,
-  kLineFirClkCnt = 1216,
-  kLineBeramRead = 1227,
-};
-
-[[noreturn]] void fail(const std::string& text, ReportLine line) {
-  give_up_planning(text, kReportTag, line);
+[[noreturn]] void fail(const std::string& text, PfirReportLine line) {
+  give_up_planning(text, kAgenconfTag, line);
 }
 
 // Letters of the case name; the letter for value v is the character at v.
@@ -135,10 +109,11 @@ void AgenConf::SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate,
   }
 
   NameCase();
-  mydebugfun(strfmt("Filter Name: %s", casename), kReportTag, kLineFilterName);
+  mydebugfun(strfmt("Filter Name: %s", casename), kAgenconfTag, kLineFilterName);
   derive_quantities();
   if (AcumCnt < 1 || AcumDly < 1)
-    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly), kLineAccumulator);
+    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly),
+         kLineAccumulator);
 }
 
 void AgenConf::derive_quantities() {
@@ -244,11 +219,12 @@ void AgenConf::look_up_tested_case(int opt) {
   for (int i = 0; i < nfircases; ++i) fircasechk(fircases[i].name, fircases[i].pass);
   if (opt == 1) return;
   if (caseexist == 1)
-    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kReportTag, kLineTestedAndPasses);
+    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kAgenconfTag,
+               kLineTestedAndPasses);
   else if (caseexist > 1)
-    mywarningfun("More than one valid case entry in fircases", kReportTag, kLineSeveralEntries);
+    mywarningfun("More than one valid case entry in fircases", kAgenconfTag, kLineSeveralEntries);
   else
-    myerrfun(strfmt("Untried filter configuration: %s!", casename), kReportTag, kLineUntried);
+    myerrfun(strfmt("Untried filter configuration: %s!", casename), kAgenconfTag, kLineUntried);
 }
 
 const char* AgenConf::GetReason() { return reason; }
@@ -293,8 +269,8 @@ bool AgenConf::NextCase() {
 void AgenConf::fircasechk(const char* cname, int pass) {
   if (cname == nullptr || std::strcmp(casename, cname) != 0) return;
   if (pass == 0)
-    myerrfun(strfmt("Filter configuration %s Tested with pcheck and Fails!", casename), kReportTag,
-             kLineTestedAndFails);
+    myerrfun(strfmt("Filter configuration %s Tested with pcheck and Fails!", casename),
+             kAgenconfTag, kLineTestedAndFails);
   ++caseexist;
 }
 
@@ -585,54 +561,55 @@ void AgenConf::SetSyncCount() {
 }
 
 // ---------------------------------------------------------------------------
-// Setters: a bad index or value ends the program and stores nothing.
+// Setters: a bad index or value gives up the planning and stores nothing.
+
+namespace {
+template <int Size>
+void store(int (&table)[Size], int a, int c, int max_value, const char* text, PfirReportLine line) {
+  if (a < 0 || a >= Size || c < 0 || c > max_value) fail(text, line);
+  table[a] = c;
+}
+}  // namespace
 
 void AgenConf::SetFWAsTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("Trying to Write FWAs_Table outside of array boundaries!", kLineFwasWrite);
-  FWAs_Table[a] = c;
+  store(FWAs_Table, a, c, 1, "Trying to Write FWAs_Table outside of array boundaries!",
+        kLineFwasWrite);
 }
 
 void AgenConf::SetBWAsTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("Trying to Write BWAs_Table outside of array boundaries!", kLineBwasWrite);
-  BWAs_Table[a] = c;
+  store(BWAs_Table, a, c, 1, "Trying to Write BWAs_Table outside of array boundaries!",
+        kLineBwasWrite);
 }
 
 void AgenConf::SetBWAesTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 1)
-    fail("Trying to Write BWAes_Table outside of array boundaries!", kLineBwaesWrite);
-  BWAes_Table[a] = c;
+  store(BWAes_Table, a, c, 1, "Trying to Write BWAes_Table outside of array boundaries!",
+        kLineBwaesWrite);
 }
 
 void AgenConf::SetBBLKeTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 1)
-    fail("Trying to Write BBLKe_Table outside of array boundaries", kLineBblkeWrite);
-  BBLKe_Table[a] = c;
+  store(BBLKe_Table, a, c, 1, "Trying to Write BBLKe_Table outside of array boundaries",
+        kLineBblkeWrite);
 }
 
 void AgenConf::SetBRAeTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 16)
-    fail("AgenConf: Trying to Write BRAe_Table outside of array boundaries!", kLineBraeWrite);
-  BRAe_Table[a] = c;
+  store(BRAe_Table, a, c, 16, "AgenConf: Trying to Write BRAe_Table outside of array boundaries!",
+        kLineBraeWrite);
 }
 
 void AgenConf::SetBWAeTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 16)
-    fail("(AgenConf): Trying to Write BWAe_Table outside of array boundaries!", kLineBwaeWrite);
-  BWAe_Table[a] = c;
+  store(BWAe_Table, a, c, 16, "(AgenConf): Trying to Write BWAe_Table outside of array boundaries!",
+        kLineBwaeWrite);
 }
 
 void AgenConf::SetSWTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 16)
-    fail("(AgenConf): Trying to Write SW_Table outside of array boundaries!", kLineSwWrite);
-  SW_Table[a] = c;
+  store(SW_Table, a, c, 16, "(AgenConf): Trying to Write SW_Table outside of array boundaries!",
+        kLineSwWrite);
 }
 
 void AgenConf::SetBeReadBypass(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!", kLineBeReadBypassWrite);
-  BeReadBypass[a] = c;
+  store(BeReadBypass, a, c, 1,
+        "(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!",
+        kLineBeReadBypassWrite);
 }
 
 // ---------------------------------------------------------------------------
@@ -677,7 +654,8 @@ int AgenConf::GetFirClkCnt() {
 
 int AgenConf::GetBERAM(int aa) {
   if (aa < 0 || aa > 15) {
-    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kReportTag, kLineBeramRead);
+    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kAgenconfTag,
+             kLineBeramRead);
     return 0;
   }
   return BWAe_Table[aa] | (BWAe_Table[aa + 16] << 4) | (BWAes_Table[aa] << 8) |

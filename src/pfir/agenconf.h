@@ -168,10 +168,7 @@ extern AgenConf AC;
 // Returns AC to the state it has at program start.
 void reset_agenconf();
 
-// The run status when the planning of a channel gives up.
-constexpr int kPlanningGaveUp = -1;
-
 // An early end of the run: reports `text` as an error at its fixed report
-// site and ends the run with kPlanningGaveUp. It throws RunEnded (diag.h),
+// site and ends the run with status -1. It throws RunEnded (diag.h),
 // which the driver catches; the process goes on with its next control file.
 [[noreturn]] void give_up_planning(const std::string& text, const char* tag, int line);

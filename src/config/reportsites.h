@@ -1,0 +1,87 @@
+// reportsites.h — the report sites of the configuration stage's messages.
+#pragma once
+
+// Every message of the configuration stage names the module "config",
+// whichever of its files it comes from, and a fixed line number. Tag and
+// lines are output text that users and tests match, not file names or
+// places in the source; each message stays at its call site with them.
+constexpr const char* kConfigTag = "config";
+
+enum ConfigReportLine : int {
+  // preconfig.cpp: pre-configuration
+  kLineNoFreq = 63,
+  kLineFreqAndMsb = 65,
+  kLineBypassFreqMsb = 77,
+  kLineBypassFreq = 79,
+  kLineNoCicDec = 93,
+  kLineBypassCicDec = 99,
+  kLineNoCicInt = 107,
+  kLineBypassCicInt = 113,
+  kLineSplitTransmitComplex = 130,
+  kLineDoubleRateZpad = 150,
+  kLineFreqWords = 160,
+  // config.cpp: the configuration driver
+  kLineForcedSplitIq = 216,
+  kLineUndefinedCount = 242,
+  kLineCicIntOdd = 243,
+  kLineCicDecOdd = 244,
+  kLineCicDecZero = 245,
+  kLineCicIntZero = 246,
+  kLineUnknownSyncMode = 361,
+  // cicmix.cpp: CIC and mixer
+  kLineInterpolationTooLarge = 657,
+  kLineDecimationTooLarge = 665,
+  kLineReceiveShiftBelow = 706,
+  kLineReceiveShiftAbove = 712,
+  // sumtree.cpp: sum tree and transmit output formatter
+  kLineToutNsig = 442,
+  kLineToutRate = 443,
+  kLineChanin = 445,
+  kLineComplexSumio = 456,
+  kLineSettingsDebug = 460,
+  kLineFour2x = 462,
+  kLineFewerChannels = 463,
+  kLineHalfRateReal = 465,
+  kLineNoPaths = 469,
+  kLineOver4Paths = 475,
+  kLineSumioPaths = 478,
+  kLineTransceivePaths = 482,
+  kLineTransceiveSumio = 483,
+  kLineIllegalSumin = 549,
+  kLineResDiff = 585,
+  kLineFormatterMissed = 587,
+  kLineRegistersDebug = 619,
+  // interfaces.cpp: interfaces and timing
+  kLinePins = 1009,
+  kLineBits = 1010,
+  kLineSamplesPerTog = 1049,
+  kLineTinfPins = 1055,
+  kLineNotEnoughTime = 1063,
+  kLineParallelIqCycles = 1071,
+  kLineFasterThanMaximum = 1076,
+  kLineSeriesDelay = 1117,
+  kLineSecondLoadPoint = 1199,
+  kLineTimingDebug = 1219,
+  kLineNoCycle = 1240,
+  kLineNoFsoDelay = 1659,
+  // gain.cpp: gain, AGC and power
+  kLineGainAndLsb = 1738,
+  kLineGainAndMsb = 1750,
+  kLineMsbWithoutLsb = 1754,
+  kLineTransmitOverallGain = 1770,
+  kLineTransmitPowerMeter = 1782,
+  kLineTransmitShiftBelow = 1836,
+  kLineTransmitShiftAbove = 1841,
+  kLineGainRange = 1929,
+  kLineSymmetricGainRange = 1931,
+  kLineGainConstraint = 1945,
+  kLineReceiveMsbWithoutLsb = 1962,
+  kLineReceiveGainAndLsb = 1973,
+  kLineReceiveGainRange = 1976,
+  kLineReceiveOverallGain = 1988,
+  kLineAgcFrozen = 2012,
+  kLineAgcTc = 2052,
+  kLineAgcCf = 2058,
+  kLineAgcMode = 2064,
+  kLineAgcThresh = 2117,
+};
