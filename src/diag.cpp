@@ -165,11 +165,8 @@ void plan_note(const std::string& text) {
   std::fputc('\n', stdout);
 }
 
-// ---- Reports of the cross-checks, the PFIR report and the readers of
-// register images.
+// ---- The analysis texts of the cross-checks and the PFIR report ----
 
 void write_analysis(const std::string& text) {
   if (analysis_open()) std::fputs(text.c_str(), f_anl.get());
 }
-
-void report_usage(const char* text) { std::fputs(text, stderr); }

@@ -101,10 +101,7 @@ bool analysis_open();
 // defined standard output, not diagnostics. Writes `text` and a line end.
 void plan_note(const std::string& text);
 
-// ---- Reports of the cross-checks, the PFIR report and the readers of
-// register images: the analysis file and the usage line of --decode.
+// ---- The analysis texts of the cross-checks and the PFIR report ----
 
 // Adds `text`, as it stands, to the analysis file when the run writes one.
 void write_analysis(const std::string& text);
-// A usage message, written to standard error as it stands.
-void report_usage(const char* text);

@@ -269,7 +269,7 @@ std::vector<std::string> differences(const ChipState& a, const ChipState& b) {
 }
 
 int decode_usage() {
-  report_usage("Usage: cmd7420 --decode FILE\n       cmd7420 --decode OLD NEW\n");
+  report_outside_run("Usage: cmd7420 --decode FILE\n       cmd7420 --decode OLD NEW\n");
   return 2;
 }
 
