@@ -149,19 +149,19 @@ class Reader {
     return true;
   }
 
-  bool page(const Line& l, const std::string& w, int& p) {
+  // A hexadecimal number from 0 to `last`.
+  bool bounded_hex(const Line& l, const std::string& w, int last, const char* what,
+                   const char* limits, int& out) {
     unsigned long long x;
-    if (!hex(l, w, x) || !in_range(l, x, kLastPage, w, "page", "the chip (0 to ff)")) return false;
-    p = static_cast<int>(x);
+    if (!hex(l, w, x) || !in_range(l, x, last, w, what, limits)) return false;
+    out = static_cast<int>(x);
     return true;
   }
-
+  bool page(const Line& l, const std::string& w, int& p) {
+    return bounded_hex(l, w, kLastPage, "page", "the chip (0 to ff)", p);
+  }
   bool direct_addr(const Line& l, const std::string& w, int& a) {
-    unsigned long long x;
-    if (!hex(l, w, x) || !in_range(l, x, kLastDirectAddr, w, "direct address", "0 to f"))
-      return false;
-    a = static_cast<int>(x);
-    return true;
+    return bounded_hex(l, w, kLastDirectAddr, "direct address", "0 to f", a);
   }
 
   bool paged_addr(const Line& l, const std::string& w, int& a) {
