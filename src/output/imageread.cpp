@@ -106,6 +106,13 @@ bool is_simulation_word(const std::string& w) {
   return w == "Wglb" || w == "Wcon" || w == "QOEF" || w == "SWRAM" || w == "BERAM";
 }
 
+// One board-loader line: a write to one of the 32 chip addresses.
+struct LoaderWrite {
+  int addr;
+  unsigned value;
+  const Line* line;
+};
+
 class Reader {
  public:
   Reader(RegImage& image, std::string& error) : image_(image), error_(error) {}
@@ -183,6 +190,7 @@ class Reader {
   bool dump(const std::vector<Line>& lines);
 
  private:
+  bool loader_writes(const std::vector<Line>& lines, std::vector<LoaderWrite>& writes);
   bool simulation_ram(const Line& l, const std::vector<std::string>& w);
   bool header_entry(const Line& l, std::string entry);
 
@@ -190,18 +198,8 @@ class Reader {
   std::string& error_;
 };
 
-// A board-loader line writes one of the 32 chip addresses. Direct address 2
-// is the page register: the writer selects a page with it right before a
-// paged write, so a write to it that a paged write follows is taken as a
-// page select only; any other is a write of the page and chip_rev fields
-// (which, on the chip, also selects that page).
-bool Reader::board_loader(const std::vector<Line>& lines) {
-  struct Raw {
-    int addr;
-    unsigned value;
-    const Line* line;
-  };
-  std::vector<Raw> raws;
+// The address and value of each board-loader line, in file order.
+bool Reader::loader_writes(const std::vector<Line>& lines, std::vector<LoaderWrite>& writes) {
   for (const Line& l : lines) {
     std::vector<std::string> w = words_of(l.text);
     if (w[0] != "dwr16")
@@ -212,17 +210,28 @@ bool Reader::board_loader(const std::vector<Line>& lines) {
         !in_range(l, a, kLastPagedAddr, w[1], "address", "the chip (0 to 1f)") ||
         !value(l, w[2], v))
       return false;
-    raws.push_back({static_cast<int>(a), v, &l});
+    writes.push_back({static_cast<int>(a), v, &l});
   }
+  return true;
+}
+
+// A board-loader line writes one of the 32 chip addresses. Direct address 2
+// is the page register: the writer selects a page with it right before a
+// paged write, so a write to it that a paged write follows is taken as a
+// page select only; any other is a write of the page and chip_rev fields
+// (which, on the chip, also selects that page).
+bool Reader::board_loader(const std::vector<Line>& lines) {
+  std::vector<LoaderWrite> writes;
+  if (!loader_writes(lines, writes)) return false;
   long selected = -1;
   const Line* selected_on = nullptr;
-  for (size_t i = 0; i < raws.size(); ++i) {
-    const Raw& r = raws[i];
+  for (size_t i = 0; i < writes.size(); ++i) {
+    const LoaderWrite& r = writes[i];
     const int n = r.line->number;
     if (r.addr == kPageSelectAddr) {
       selected = r.value;
       selected_on = r.line;
-      if (i + 1 < raws.size() && raws[i + 1].addr >= kFirstPagedAddr) {
+      if (i + 1 < writes.size() && writes[i + 1].addr >= kFirstPagedAddr) {
         if (r.value > kLastPage)
           return fail(n, strfmt("page %x is outside the chip (0 to ff)", r.value));
         continue;
