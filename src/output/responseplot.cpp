@@ -241,6 +241,20 @@ double axis_bottom(const ChannelResponse& r) {
   return std::min(-120.0, std::max(-200.0, bottom));
 }
 
+// Points in tenths of a pixel as the polyline attribute writes them: "x,y"
+// in pixels with one decimal, separated by blanks.
+std::string points_text(const std::vector<std::pair<long long, long long>>& pts) {
+  std::string out;
+  out.reserve(pts.size() * 12);
+  for (const auto& p : pts) {
+    if (!out.empty()) out += ' ';
+    append_scaled(out, p.first, 1);
+    out += ',';
+    append_scaled(out, p.second, 1);
+  }
+  return out;
+}
+
 // The curve as points in tenths of a pixel, one lowest and one highest per
 // pixel column (in their order along the curve), with the inner points of
 // level runs left out: the same picture from far fewer points. Plot
@@ -282,15 +296,7 @@ std::string polyline_points(const std::vector<double>& curve, const std::vector<
     i = j;
   }
   add(tenths(a.x(freq[curve.size() - 1])), curve.back());
-  std::string out;
-  out.reserve(pts.size() * 12);
-  for (const auto& p : pts) {
-    if (!out.empty()) out += ' ';
-    append_scaled(out, p.first, 1);
-    out += ',';
-    append_scaled(out, p.second, 1);
-  }
-  return out;
+  return points_text(pts);
 }
 
 std::string band_rect(const Axes& a, const FrequencyBand& b, const char* cls, const char* colour, double opacity) {
