@@ -217,10 +217,8 @@ void gain_restriction_report(int line, const char* rule) {
   mywarningC(rule);
 }
 
-void receive_checks(int ch) {
-  const CHAN& c = chan[ch];
-  if (split_iq_on(ch) && c.routf_iqmux != 0)
-    warning_at(kLineSplitIqRoutfCmplx, "If splitiq is on in receive routf_cmplx should be 0");
+// A receive output frame that the divided clock fills completely.
+void receive_frame_check(const CHAN& c) {
   if (g.routf_tdm == 0 && c.sck_div != 0) {
     bool full_frame_format = (c.routf_pins == 1 && c.routf_bits == 1) ||
                              (c.routf_pins == 2 && c.routf_bits == 2) ||
@@ -233,8 +231,10 @@ void receive_checks(int ch) {
       mywarningC("   by reducing sck_div or increasing decimation.\n");
     }
   }
-  if (c.swap_cmplx == 1 && c.ncic <= 0)
-    error_at(kLineIqNeedsCicDec, "For I/Q mode in channel, the cic must decimate by at least 2");
+}
+
+// The AGC's limits against its base gain, when the AGC runs.
+void agc_limit_checks(const CHAN& c) {
   if (c.agc_freeze == 0) {
     int G = gain_word(c);
     // The exponent is formed in double so that no stored value can overflow it.
@@ -248,6 +248,10 @@ void receive_checks(int ch) {
     if (wrap_mul(8, c.agc_max) < G)
       warning_at(kLineBaseGainAboveAgcMax, "Base gain in AGC larger than agc_max.");
   }
+}
+
+// The gain before the filter must leave it headroom.
+void gain_restriction_checks(const CHAN& c) {
   double P = c.g_zpad * c.g_cic * c.g_rshift * c.g_mix;
   if (g.rin_cmplx != 0 && c.fir_sym == 0 && P > 0.70711)
     gain_restriction_report(
@@ -261,6 +265,17 @@ void receive_checks(int ch) {
   if (c.fir_sym != 0 && P > 0.5)
     gain_restriction_report(kLineGainSymmetric,
                             "zpad_gain x mix_gain x cic_gain x rshift_gain <= .5 with symmetric filter\n");
+}
+
+void receive_checks(int ch) {
+  const CHAN& c = chan[ch];
+  if (split_iq_on(ch) && c.routf_iqmux != 0)
+    warning_at(kLineSplitIqRoutfCmplx, "If splitiq is on in receive routf_cmplx should be 0");
+  receive_frame_check(c);
+  if (c.swap_cmplx == 1 && c.ncic <= 0)
+    error_at(kLineIqNeedsCicDec, "For I/Q mode in channel, the cic must decimate by at least 2");
+  agc_limit_checks(c);
+  gain_restriction_checks(c);
 }
 
 bool same_transmit_gains(const CHAN& a, const CHAN& b) {
