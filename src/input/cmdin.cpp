@@ -33,27 +33,27 @@ namespace {
 // interpreter's reports, as users and their scripts know them.
 const char* const kModule = "cmdin";
 // Cleaning the control file.
-constexpr int kLineCannotOpen = 84;
-constexpr int kLineReadsTemporary = 86;
-constexpr int kLineTooLong = 96;
-constexpr int kLineNonAscii = 103;
-constexpr int kLineNestedTooDeeply = 112;
-constexpr int kLineTooManyLines = 113;
+constexpr int kLineCannotOpen = 84;       // "Couldn't open command file ..."
+constexpr int kLineReadsTemporary = 86;   // "... is the temporary command file"
+constexpr int kLineTooLong = 96;          // "Line %d of %s is too long"
+constexpr int kLineNonAscii = 103;        // "Non ascii character on line ..."
+constexpr int kLineNestedTooDeeply = 112; // "Include files nested too deeply ..."
+constexpr int kLineTooManyLines = 113;    // "Control file expands to too many ..."
 // Commands.
-constexpr int kLineModeChanged = 180;
-constexpr int kLineUnknownPrint = 205;
-constexpr int kLinePrintOptions = 206;
-constexpr int kLineUnknownCommand = 231;
+constexpr int kLineModeChanged = 180;     // "mode may not be changed "
+constexpr int kLineUnknownPrint = 205;    // "Unrecognized print command ..."
+constexpr int kLinePrintOptions = 206;    // "Options are: analysis, ..."
+constexpr int kLineUnknownCommand = 231;  // "Unrecognized command on line ..."
 // Assignments and their value words.
-constexpr int kLineModesFirst = 252;
-constexpr int kLineNoValue = 259;
-constexpr int kLineNotANumber = 266;
-constexpr int kLineOutOfRange = 267;
-constexpr int kLineNotWhole = 268;
-constexpr int kLineTooWide = 271;
-constexpr int kLineExpert = 285;
-constexpr int kLineBeforeChannel = 297;
-constexpr int kLineSecondNumber = 299;
+constexpr int kLineModesFirst = 252;      // "Must set mode ab and mode cd ..."
+constexpr int kLineNoValue = 259;         // "%s Usage: %s"
+constexpr int kLineNotANumber = 266;      // "Value of %s is not a number ..."
+constexpr int kLineOutOfRange = 267;      // "Value of %s is out of range ..."
+constexpr int kLineNotWhole = 268;        // "... is not a whole number ..."
+constexpr int kLineTooWide = 271;         // "%s has only %d bits ..."
+constexpr int kLineExpert = 285;          // "Manually setting a variable ..."
+constexpr int kLineBeforeChannel = 297;   // "Setting a channel variable ..."
+constexpr int kLineSecondNumber = 299;    // "... followed by a second number ..."
 
 constexpr size_t kLongestLine = 999;  // of the control file, line end included
 constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
