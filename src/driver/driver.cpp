@@ -36,7 +36,6 @@
 
 namespace {
 
-
 // Fixed output text, not source lines: the module and line tags of the
 // driver's reports.
 const char* const kModule = "driver";
@@ -138,12 +137,14 @@ int compile(const std::string& name) {
   reset_source_locations(name);
   bool override_seen = false;
   if (names_temporary_command_file(name)) {
-    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, kLineControlIsTemporary);
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule,
+             kLineControlIsTemporary);
     return 1;
   }
   if (!options.check && !tmp_cmd_file.active() &&
       tmp_cmd_file.create(temporary_command_file()) != 0) {
-    myerrfun("Could not open temporary command file for writing", kModule, kLineTmpCmdFileUnwritable);
+    myerrfun("Could not open temporary command file for writing", kModule,
+             kLineTmpCmdFileUnwritable);
     return 1;
   }
   bool cleaned = createTmpCmdFile(name) == 0;

@@ -28,14 +28,12 @@ struct OutputFailure {
 // The order in which outputs are saved, replaced and closed.
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
 
-// An open output: its text so far, which the stream in its handle slot
-// (`stream`) and the writers add to, and the temporary that will replace its
-// file.
+// An open output: its text so far, which the stream in its handle slot and
+// the writers add to, and the temporary that will replace its file.
 struct PendingOutput {
   std::string name;
   ReplacementFile file;
   OutputText text;
-  std::FILE* stream = nullptr;
 };
 PendingOutput pending[6];
 
@@ -81,7 +79,6 @@ void drop(int bit) {
   PendingOutput& p = pending_of(bit);
   output_file(bit).reset();
   p.text.clear();
-  p.stream = nullptr;
   p.file.discard();
   p.name.clear();
   set_collected_text(bit, nullptr, nullptr);
@@ -114,7 +111,6 @@ OutputOpen open_output(int bit, const std::string& path) {
     return OutputOpen::kFailed;
   }
   output_file(bit).reset(f);
-  p.stream = f;
   set_collected_text(bit, f, &p.text);
   p.name = path;
   g.printout |= bit;

@@ -278,7 +278,8 @@ FilePtr open_for_cleaning(const std::string& name, const std::string& naming_fil
   if (!here && !naming_file.empty()) names = command_file_names(beside(name, naming_file));
   for (const std::string& candidate : names) {
     if (is_temporary_command_file(candidate)) {
-      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, kLineReadsTemporary);
+      myerrfun(strfmt("%s is the temporary command file", name.c_str()),
+               kModule, kLineReadsTemporary);
       return nullptr;
     }
     // Only the name as written earns a reason; the other names are guesses.
@@ -341,7 +342,8 @@ bool preprocess(const std::string& name, const std::string& naming_file, int dep
       // Bounds the nesting, so an include cycle ends instead of exhausting
       // the open files and the stack.
       if (depth >= kMaxIncludeDepth) {
-        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, kLineNestedTooDeeply);
+        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()),
+                 kModule, kLineNestedTooDeeply);
         return false;
       }
       if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
@@ -428,12 +430,14 @@ int assignment_class(const yyy_STRTAB* s) {
 bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
-    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, kLineNotANumber);
+    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineNotANumber);
   else if (p == Parsed::kNotWhole)
     myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
              kLineNotWhole);
   else
-    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, kLineOutOfRange);
+    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineOutOfRange);
   err = 1;
   return true;
 }
@@ -441,7 +445,8 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
 // `next` is the word after the value word, null when there is none.
 void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
-    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, kLineModesFirst);
+    myerrfun("Must set mode ab and mode cd before setting other variables\n",
+             kModule, kLineModesFirst);
   std::string value = "0";
   if (word) {
     value = *word;
@@ -579,7 +584,8 @@ void print_command(const std::string& cmds, const std::string& word) {
 
 void unrecognised(const std::string& word) {
   err = 1;
-  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, kLineUnknownCommand);
+  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()),
+           kModule, kLineUnknownCommand);
 }
 
 // What follows a line: the next line, the end of the pass (an `override`
