@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "config/config.h"
 #include "vartable/defaults.h"

@@ -13,6 +13,7 @@
 
 #include "pfir/agenconf.h"
 #include "vartable/catalog.h"
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "input/reading.h"
 #include "driver/cmdline.h"
@@ -194,7 +195,8 @@ void init() {
   reset_source_locations("");
   reset_origins();
   reset_cmdin();
-  set_run_outputs(temporary_command_file(), open_for_print);
+  set_temporary_command_file(temporary_command_file());
+  set_print_opener(open_for_print);
   set_output_check(output_replaces);
   reset_setregs();
   reset_writeit();

@@ -65,6 +65,8 @@ struct WholeOutput {
 };
 std::list<WholeOutput> whole_outputs;
 
+// Set for --check: outputs are opened and named as usual, but no file is
+// created, written or replaced.
 bool dry_run = false;
 
 PendingOutput& pending_of(int bit) {
