@@ -304,6 +304,21 @@ void unrecognised(const std::string& word) {
            kModule, kLineUnknownCommand);
 }
 
+// The `channel` and `copy_channel` commands; false for any other word.
+bool channel_command(const std::string& w, const std::string* arg1) {
+  if (getint(w, "channel", arg1, &ch, 0, 3)) {
+    chanSet = 1;
+    note_channel_command(ch, expanded_control().files[reading->file], reading->line);
+    return true;
+  }
+  int from = -1;
+  if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
+    if (from >= 0) copy_channel(ch, from);
+    return true;
+  }
+  return false;
+}
+
 // What follows a line: the next line, the end of the pass (an `override`
 // line), or the end of the run (a coefficient file that cannot be read).
 enum class LineResult { kGoOn, kEndPass, kEndRun };
@@ -322,19 +337,9 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     case '/':
     case ';':
       return LineResult::kGoOn;
-    case 'c': {
-      if (getint(w, "channel", arg1, &ch, 0, 3)) {
-        chanSet = 1;
-        note_channel_command(ch, expanded_control().files[reading->file], reading->line);
-        return LineResult::kGoOn;
-      }
-      int from = -1;
-      if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
-        if (from >= 0) copy_channel(ch, from);
-        return LineResult::kGoOn;
-      }
+    case 'c':
+      if (channel_command(w, arg1)) return LineResult::kGoOn;
       break;
-    }
     case 'f':
       if (w == "fir_coef" && arg1) {
         if (!readcoef(ch, coefficient_path(*arg1, expanded_control().files[reading->file])))
