@@ -75,7 +75,7 @@ std::string strfmt(const char* format, ...) __attribute__((format(printf, 1, 2))
 // which the driver catches; the run's outputs are then finished by
 // finish_run and the next control file starts afresh):
 //   - an output that cannot be opened or added, or whose name is an input
-//     of the run (myopen, add_output_text in driver/outputs), status 1;
+//     of the run (myopen, add_output_text in output/outputs), status 1;
 //   - a mandatory declaration missing (ck_mandatory in vartable/defaults),
 //     status 1, once every missing one is reported;
 //   - the filter planning giving up (the planner's fail in pfir/agenconf,

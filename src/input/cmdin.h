@@ -5,7 +5,7 @@
 
 // How the print command opens the output of `bit`, named after the control
 // file `control` with the extension `ext` (it ends the run when the output
-// cannot be opened): the outputs belong to the driver above, which gives
+// cannot be opened): the outputs sit above the input, and the driver gives
 // the opener at the start of every run.
 using OutputOpener = void (*)(const std::string& control, const char* ext, int bit);
 void set_print_opener(OutputOpener open_for_print);

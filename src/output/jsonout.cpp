@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "diag.h"
-#include "driver/outputs.h"
+#include "output/outputs.h"
 #include "version.h"
 #include "vartable/origins.h"
 #include "records.h"

@@ -1,7 +1,7 @@
 // responseout.cpp — the two texts of `print response`, handed to the outputs.
 #include "output/responseout.h"
 
-#include "driver/outputs.h"
+#include "output/outputs.h"
 #include "records.h"
 #include "verify/response.h"
 #include "output/responseplot.h"

@@ -1,7 +1,7 @@
 // outputs.cpp — output files kept in memory until the end of the run, then
 // saved to temporaries and renamed over their names (in a dry run, only their
 // names are checked).
-#include "driver/outputs.h"
+#include "output/outputs.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include "diag.h"
 #include "input/reading.h"
 #include "records.h"
-#include "driver/replacement.h"
+#include "output/replacement.h"
 #include "output/textblock.h"
 
 namespace {
