@@ -24,6 +24,15 @@ extern int exit_status;
 //   as it is.
 extern int err;
 
+// The seven report functions. An error (myerrfun) or a warning
+// (mywarningfun) goes to standard error as "Error: TEXT" or "Warning: TEXT",
+// located as "Error(MODULE LLINE): TEXT" into the open outputs (an error into
+// the analysis, kx330, sim, table and debug outputs, a warning into the
+// analysis and debug outputs), and is kept; `tfile` and `tline` are the
+// fixed tag of the message, not a source line. The ...C forms continue the
+// report just made, their text as it stands. Debug notes go to the debug
+// output only; mymsgfun's text to standard error and the debug and analysis
+// outputs. Errors make exit_status 1.
 void myerrfun(const std::string& str, const char* tfile, int tline);
 void myerrorC(const std::string& str);
 void mywarningfun(const std::string& str, const char* tfile, int tline);
