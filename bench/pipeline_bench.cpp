@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "config/config.h"
 #include "vartable/defaults.h"
@@ -42,8 +43,8 @@
 #include "verify/pfiranalysis.h"
 #include "config/preconfig.h"
 #include "records.h"
-#include "driver/outputs.h"
-#include "driver/replacement.h"
+#include "output/outputs.h"
+#include "output/replacement.h"
 #include "verify/response.h"
 #include "output/responseout.h"
 #include "output/responseplot.h"

@@ -15,7 +15,8 @@ namespace {
 
 void (*end_hook)(int) = nullptr;
 
-// The tag of the write error: writing the outputs is the driver's last step.
+// Fixed output text, not a source line: the tag of the write error (writing
+// the outputs is the driver's last step).
 const char* const kWriteModule = "driver";
 constexpr int kWriteLine = 10;
 

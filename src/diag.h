@@ -1,8 +1,9 @@
-// diag.h — the seven report functions (into the open outputs of outputs.h
-// and standard error), the errors and warnings of the run kept with where
-// they come from, the exit status, the early end of a run, which decides
-// which outputs replace their files, and the one place where the process
-// ends.
+// diag.h — the one error path: the seven report functions (into the open
+// output streams of outstreams.h and standard error) and the few others
+// below, the errors and warnings of the run kept with where they come from,
+// the flags of a run, the early end of a run, and the one place where the
+// process ends. Nothing in it reads the chip records or the driver: the
+// outputs module says which output streams are open.
 #pragma once
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ extern int exit_status;
 //   as it is.
 extern int err;
 
+// The seven report functions. An error (myerrfun) or a warning
+// (mywarningfun) goes to standard error as "Error: TEXT" or "Warning: TEXT",
+// located as "Error(MODULE LLINE): TEXT" into the open outputs (an error into
+// the analysis, kx330, sim, table and debug outputs, a warning into the
+// analysis and debug outputs), and is kept; `tfile` and `tline` are the
+// fixed tag of the message, not a source line. The ...C forms continue the
+// report just made, their text as it stands. Debug notes go to the debug
+// output only; mymsgfun's text to standard error and the debug and analysis
+// outputs. Errors make exit_status 1.
 void myerrfun(const std::string& str, const char* tfile, int tline);
 void myerrorC(const std::string& str);
 void mywarningfun(const std::string& str, const char* tfile, int tline);
@@ -70,6 +80,21 @@ std::string located_line(const RunDiagnostic& d);
 // printf-style formatting into a string of any length.
 std::string strfmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The places that end a run early, each with end_run (a throw of RunEnded,
+// which the driver catches; the run's outputs are then finished by
+// finish_run and the next control file starts afresh):
+//   - an output that cannot be opened or added, or whose name is an input
+//     of the run (myopen, add_output_text in output/outputs), status 1;
+//   - a mandatory declaration missing (ck_mandatory in vartable/defaults),
+//     status 1, once every missing one is reported;
+//   - the filter planning giving up (the planner's fail in pfir/agenconf,
+//     place_in_ram in pfir/firconfig), status -1.
+// Every other end of a run is a status the driver's passes return (compile
+// in driver/driver: the temporary command file, the cleaning, an
+// interpreter pass that returns err, the coefficient reader among them).
+// The process itself ends in one place only: end_program, from main, once
+// every control file has run.
+//
 // What an early end of a run throws: the run's status (-1 when the filter
 // planning gave up).
 struct RunEnded {

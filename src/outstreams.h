@@ -1,7 +1,7 @@
 // outstreams.h — the streams of the open output files, one per printout bit.
-// The outputs module of the driver opens and drops them; the reports (diag)
-// and the writers add to them. They sit on the ground floor so that every
-// stage that writes text reaches them without including the driver.
+// The outputs module (output/outputs) opens and drops them; the reports
+// (diag) and the writers add to them. They sit on the ground floor so that
+// every stage that writes text reaches them without including the outputs.
 #pragma once
 #include <cstdio>
 #include <memory>

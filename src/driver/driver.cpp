@@ -13,6 +13,7 @@
 
 #include "pfir/agenconf.h"
 #include "vartable/catalog.h"
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "input/reading.h"
 #include "driver/cmdline.h"
@@ -26,8 +27,8 @@
 #include "config/preconfig.h"
 #include "records.h"
 #include "output/responseout.h"
-#include "driver/outputs.h"
-#include "driver/replacement.h"
+#include "output/outputs.h"
+#include "output/replacement.h"
 #include "verify/sanity.h"
 #include "output/setregs.h"
 #include "vartable/strtab.h"
@@ -35,7 +36,6 @@
 #include "output/writeit.h"
 
 namespace {
-
 
 // Fixed output text, not source lines: the module and line tags of the
 // driver's reports.
@@ -143,12 +143,14 @@ int compile(const std::string& name) {
   reset_source_locations(name);
   bool override_seen = false;
   if (names_temporary_command_file(name)) {
-    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, kLineControlIsTemporary);
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule,
+             kLineControlIsTemporary);
     return 1;
   }
   if (!options.check && !tmp_cmd_file.active() &&
       tmp_cmd_file.create(temporary_command_file()) != 0) {
-    myerrfun("Could not open temporary command file for writing", kModule, kLineTmpCmdFileUnwritable);
+    myerrfun("Could not open temporary command file for writing", kModule,
+             kLineTmpCmdFileUnwritable);
     return 1;
   }
   bool cleaned = createTmpCmdFile(name) == 0;
@@ -198,7 +200,8 @@ void init() {
   reset_source_locations("");
   reset_origins();
   reset_cmdin();
-  set_run_outputs(temporary_command_file(), open_for_print);
+  set_temporary_command_file(temporary_command_file());
+  set_print_opener(open_for_print);
   set_output_check(output_replaces);
   reset_setregs();
   reset_writeit();

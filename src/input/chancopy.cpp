@@ -20,15 +20,15 @@
 
 namespace {
 
-// Fixed output text, not source lines: the module and line tags of the
-// reports of the coefficient reader and the channel copy, which report as
-// the interpreter whose commands they carry out.
+// The tags of the coefficient reader's and the channel copy's reports are
+// fixed output text, not source lines; both report as the interpreter whose
+// commands they carry out.
 const char* const kModuleCmdin = "cmdin";
-constexpr int kLineCopyAcrossDirections = 31;
-constexpr int kLineOutOfRange = 62;
-constexpr int kLineNotAnInteger = 63;
-constexpr int kLineSeveral = 64;
-constexpr int kLineTypographicMinus = 65;
+constexpr int kLineCopyAcrossDirections = 31;  // "Cant copy transmit <-> receive channels"
+constexpr int kLineOutOfRange = 62;            // "Coefficient out of range in file ..."
+constexpr int kLineNotAnInteger = 63;          // "Coefficient is not an integer in file ..."
+constexpr int kLineSeveral = 64;               // "More than one coefficient on a line ..."
+constexpr int kLineTypographicMinus = 65;      // "Coefficient with a typographic minus ..."
 
 constexpr size_t kCoefPiece = 99;  // coefficient files are read in pieces of this size
 

@@ -1,13 +1,8 @@
-// cmdin.cpp — the command interpreter. createTmpCmdFile cleans the control
-// file and its includes into one text in memory (which the driver also saves
-// as the temporary command file); cmdin interprets that text once before the
-// computation and, after an `override` line, a second time after it, storing
-// variables and carrying out the commands.
+// cmdin.cpp — the command interpreter: cmdin interprets the cleaned control
+// file (cleaning.h) once before the computation and, after an `override`
+// line, a second time after it, storing variables and carrying out the
+// commands.
 #include "input/cmdin.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -19,6 +14,7 @@
 
 #include "vartable/catalog.h"
 #include "input/chancopy.h"
+#include "input/cleaning.h"
 #include "vartable/defaults.h"
 #include "diag.h"
 #include "diagloc.h"
@@ -32,71 +28,24 @@ namespace {
 // Fixed output text, not source lines: the module and line tags of the
 // interpreter's reports, as users and their scripts know them.
 const char* const kModule = "cmdin";
-// Cleaning the control file.
-constexpr int kLineCannotOpen = 84;
-constexpr int kLineReadsTemporary = 86;
-constexpr int kLineTooLong = 96;
-constexpr int kLineNonAscii = 103;
-constexpr int kLineNestedTooDeeply = 112;
-constexpr int kLineTooManyLines = 113;
 // Commands.
-constexpr int kLineModeChanged = 180;
-constexpr int kLineUnknownPrint = 205;
-constexpr int kLinePrintOptions = 206;
-constexpr int kLineUnknownCommand = 231;
+constexpr int kLineModeChanged = 180;     // "mode may not be changed "
+constexpr int kLineUnknownPrint = 205;    // "Unrecognized print command ..."
+constexpr int kLinePrintOptions = 206;    // "Options are: analysis, ..."
+constexpr int kLineUnknownCommand = 231;  // "Unrecognized command on line ..."
 // Assignments and their value words.
-constexpr int kLineModesFirst = 252;
-constexpr int kLineNoValue = 259;
-constexpr int kLineNotANumber = 266;
-constexpr int kLineOutOfRange = 267;
-constexpr int kLineNotWhole = 268;
-constexpr int kLineTooWide = 271;
-constexpr int kLineExpert = 285;
-constexpr int kLineBeforeChannel = 297;
-constexpr int kLineSecondNumber = 299;
+constexpr int kLineModesFirst = 252;      // "Must set mode ab and mode cd ..."
+constexpr int kLineNoValue = 259;         // "%s Usage: %s"
+constexpr int kLineNotANumber = 266;      // "Value of %s is not a number ..."
+constexpr int kLineOutOfRange = 267;      // "Value of %s is out of range ..."
+constexpr int kLineNotWhole = 268;        // "... is not a whole number ..."
+constexpr int kLineTooWide = 271;         // "%s has only %d bits ..."
+constexpr int kLineExpert = 285;          // "Manually setting a variable ..."
+constexpr int kLineBeforeChannel = 297;   // "Setting a channel variable ..."
+constexpr int kLineSecondNumber = 299;    // "... followed by a second number ..."
 
-constexpr size_t kLongestLine = 999;  // of the control file, line end included
-constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
-// The whole expansion is bounded too: includes that each include the next
-// twice stay within the depth and would still grow without end.
-constexpr int kMaxIncludeOpenings = 10000;
-constexpr int kMaxIncludedLines = 100000;  // lines taken from included files
-const char* const kContinueNonAscii =
-    "If there are problems, delete and re-write the line by hand.\n";
-
-// A line of the cleaned control file, with its line end, and where it comes
-// from: the file it was read from (an index into ExpandedControl::files) and
-// its line number there. The empty line that ends each file counts as the
-// line after that file's last one.
-struct ControlLine {
-  std::string text;
-  size_t file;
-  int line;
-};
-
-// The cleaned control file: the names of the files read, in the order they
-// were opened (the name found by the lookup, so "part2.txt" for
-// "include part2"), and the lines.
-struct ExpandedControl {
-  std::vector<std::string> files;
-  std::vector<ControlLine> lines;
-};
-ExpandedControl expanded;  // the cleaned control file
-
-// What the driver gives: where the temporary command file is written, and
-// how the print command opens an output.
-std::string tmp_cmd_file;
+// What the driver gives: how the print command opens an output.
 OutputOpener open_output_for_print = nullptr;
-
-// What one cleaning keeps track of besides its text.
-struct Cleaning {
-  int include_openings = 0;  // include files opened
-  int included_lines = 0;    // lines taken from included files
-  FileId tmp_dir{};          // the directory the temporary command file goes to
-  bool tmp_exists = false;   // an earlier run's temporary command file is there,
-  FileId tmp{};              // and this is it
-};
-Cleaning cleaning;
 
 // Interpreter state kept between the two passes.
 size_t next_line = 0;     // the line of the cleaned control file read next
@@ -107,27 +56,6 @@ int linecnt = 1;          // line of the cleaned control file being read
 bool override_pass = false;       // the pass after the `override` line
 const ControlLine* reading = nullptr;  // the line being interpreted
 std::string help_prefix;  // the prefix the help command lists
-
-// The separators of the words of a control-file line: space, tab, comma,
-// '=' and carriage return.
-bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '=' || c == '\r'; }
-
-// A line's text without its line end: [0, text_end).
-size_t text_end(const std::string& line) {
-  return !line.empty() && line.back() == '\n' ? line.size() - 1 : line.size();
-}
-
-// The word of `line` that starts at or after `pos`: [*begin, *end); false
-// when there is none before the line end.
-bool next_word(const std::string& line, size_t pos, size_t* begin, size_t* end) {
-  const size_t stop = text_end(line);
-  while (pos < stop && is_separator(line[pos])) ++pos;
-  if (pos == stop) return false;
-  *begin = pos;
-  while (pos < stop && !is_separator(line[pos])) ++pos;
-  *end = pos;
-  return true;
-}
 
 // A line whose first word begins so is a comment; no variable's name does.
 bool is_comment_start(char c) { return c == '#' || c == '/' || c == ';'; }
@@ -143,216 +71,6 @@ void split_words(const std::string& line, size_t max, std::vector<std::string>& 
 
 bool starts_with(const std::string& s, const std::string& prefix) {
   return s.compare(0, prefix.size(), prefix) == 0;
-}
-
-// ---- Cleaning the control file ----
-
-std::vector<std::string> command_file_names(const std::string& name) {
-  std::string cut = name_stem(name);
-  return {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")};
-}
-
-FilePtr open_command_file(const std::string& name, std::string* found) {
-  for (const std::string& candidate : command_file_names(name)) {
-    FilePtr f(open_readable(candidate));
-    if (f) {
-      *found = candidate;
-      return f;
-    }
-  }
-  return nullptr;
-}
-
-// The control file as the check for the temporary command file opened it,
-// kept for the cleaning, so that it is opened once: `name` as given and the
-// name it was found under.
-struct OpenedControl {
-  std::string name, found;
-  FilePtr file;
-};
-OpenedControl opened_control;
-
-// The kept control file when the cleaning asks for `candidate` of `name`.
-FilePtr take_opened_control(const std::string& name, const std::string& candidate) {
-  if (!opened_control.file || opened_control.name != name || opened_control.found != candidate)
-    return nullptr;
-  return std::move(opened_control.file);
-}
-
-// True when `path` is the temporary command file that this run writes: the
-// entry of that name in its directory, or the file now under that name
-// reached by another name. Reading it would copy an earlier run's expansion
-// into this one.
-bool is_temporary_command_file(const std::string& path) {
-  FileId dir, id;
-  if (file_name_part(path) == file_name_part(tmp_cmd_file) && path_id(directory_part(path), &dir) &&
-      same_file(dir, cleaning.tmp_dir))
-    return true;
-  return cleaning.tmp_exists && path_id(path, &id) && same_file(id, cleaning.tmp);
-}
-
-// Adds a piece of cleaned text read from line `line` of expanded.files[file];
-// a piece that does not end its line is continued by the next one.
-void add_cleaned(std::string piece, size_t file, int line) {
-  if (piece.empty()) return;  // a line the cleaning emptied
-  if (!expanded.lines.empty() && expanded.lines.back().text.back() != '\n')
-    expanded.lines.back().text += piece;
-  else
-    expanded.lines.push_back({std::move(piece), file, line});
-}
-
-bool at_end_of_file(std::FILE* f) {
-  int c = std::getc(f);
-  if (c == EOF) return true;
-  std::ungetc(c, f);
-  return false;
-}
-
-// True when every character before the line's last one is a space or tab.
-bool blank_line(const std::string& line) {
-  for (size_t i = 0; i + 1 < line.size(); ++i)
-    if (line[i] != ' ' && line[i] != '\t') return false;
-  return true;
-}
-
-// A literal "^M" left by some editors ends the line's text.
-void cut_caret_m(std::string& line) {
-  size_t caret = line.find("^M");
-  if (caret == std::string::npos) return;
-  bool had_line_end = line.back() == '\n';
-  line.erase(caret);
-  if (had_line_end) line += '\n';
-}
-
-bool kept_character(unsigned char c) { return (c >= ' ' && c <= '~') || c == '\n' || c == '\t'; }
-
-void delete_non_ascii(std::string& line, int lineno) {
-  // Nearly every line is plain text and stays as it is, uncopied.
-  size_t i = 0;
-  while (i < line.size() && kept_character(static_cast<unsigned char>(line[i]))) ++i;
-  if (i == line.size()) return;
-  std::string kept = line.substr(0, i);
-  for (char c : line.substr(i)) {
-    if (kept_character(static_cast<unsigned char>(c))) {
-      kept += c;
-    } else {
-      mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno),
-                   kModule, kLineNonAscii);
-      mywarningC(kContinueNonAscii);
-    }
-  }
-  line = kept;
-}
-
-bool names_nothing(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
-// `name` in the directory of `naming_file`; `name` itself when it is
-// absolute or `naming_file` is in the current directory.
-std::string beside(const std::string& name, const std::string& naming_file) {
-  size_t slash = naming_file.rfind('/');
-  if (name.empty() || name[0] == '/' || slash == std::string::npos) return name;
-  return naming_file.substr(0, slash + 1) + name;
-}
-
-// The coefficient file `name` named by `naming_file`: as written, unless it
-// names nothing in the current directory and does beside the naming file.
-std::string coefficient_path(const std::string& name, const std::string& naming_file) {
-  if (!names_nothing(name)) return name;
-  std::string other = beside(name, naming_file);
-  return names_nothing(other) ? name : other;
-}
-
-// Opens the control or include file `name`, named by `naming_file` (empty
-// for the control file), under the names it is looked up by: in the current
-// directory, or, when none of them exists there, beside the naming file.
-// Null, with the error reported, when none of them can be read.
-FilePtr open_for_cleaning(const std::string& name, const std::string& naming_file,
-                          std::string* found) {
-  bool not_regular = false;
-  std::vector<std::string> names = command_file_names(name);
-  bool here = false;
-  for (const std::string& candidate : names) here = here || !names_nothing(candidate);
-  if (!here && !naming_file.empty()) names = command_file_names(beside(name, naming_file));
-  for (const std::string& candidate : names) {
-    if (is_temporary_command_file(candidate)) {
-      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, kLineReadsTemporary);
-      return nullptr;
-    }
-    // Only the name as written earns a reason; the other names are guesses.
-    FilePtr f = take_opened_control(name, candidate);
-    if (!f) f.reset(open_readable(candidate, &candidate == &names[0] ? &not_regular : nullptr));
-    if (f) {
-      *found = candidate;
-      return f;
-    }
-  }
-  myerrfun(strfmt("Couldn't open command file %s%s", name.c_str(),
-                  not_regular ? ": not a regular file" : ""),
-           kModule, kLineCannotOpen);
-  return nullptr;
-}
-
-// The word after a leading "include", when `line` is an include line; the
-// words of any other line are never split out.
-bool include_line(const std::string& line, std::string* target) {
-  static const char kInclude[] = "include";
-  size_t begin = 0, end = 0;
-  if (!next_word(line, 0, &begin, &end) || end - begin != sizeof kInclude - 1 ||
-      line.compare(begin, end - begin, kInclude) != 0)
-    return false;
-  if (!next_word(line, end, &begin, &end)) return false;
-  target->assign(line, begin, end - begin);
-  return true;
-}
-
-bool too_many_lines(const std::string& name) {
-  myerrfun(strfmt("Control file expands to too many lines through its includes: %s", name.c_str()),
-           kModule, kLineTooManyLines);
-  return false;
-}
-
-// Cleans the file `name`, named by `naming_file`, into `expanded`; false
-// once an error has been reported, which ends the cleaning.
-bool preprocess(const std::string& name, const std::string& naming_file, int depth) {
-  std::string found;
-  FilePtr f = open_for_cleaning(name, naming_file, &found);
-  if (!f) return false;
-  if (depth == 1) set_control_file_found(found);
-  note_control_input(f.get());
-  const size_t file = expanded.files.size();
-  expanded.files.push_back(found);
-  std::string line, included;
-  int lineno = 0;
-  ReadingAt reading_at(&found, 0);
-  while (read_piece(f.get(), kLongestLine, line)) {
-    reading_at.at(++lineno);
-    // A longer line would be split into two lines and lose a character.
-    if (line.size() == kLongestLine && line.back() != '\n' && !at_end_of_file(f.get())) {
-      myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, kLineTooLong);
-      return false;
-    }
-    if (blank_line(line)) continue;
-    cut_caret_m(line);
-    delete_non_ascii(line, lineno);
-    if (include_line(line, &included)) {
-      // Bounds the nesting, so an include cycle ends instead of exhausting
-      // the open files and the stack.
-      if (depth >= kMaxIncludeDepth) {
-        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, kLineNestedTooDeeply);
-        return false;
-      }
-      if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
-      if (!preprocess(included, found, depth + 1)) return false;
-      continue;
-    }
-    if (depth > 1 && ++cleaning.included_lines > kMaxIncludedLines) return too_many_lines(name);
-    add_cleaned(std::move(line), file, lineno);
-  }
-  add_cleaned("\n", file, lineno + 1);
-  return true;
 }
 
 // ---- Values ----
@@ -428,12 +146,14 @@ int assignment_class(const yyy_STRTAB* s) {
 bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
-    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, kLineNotANumber);
+    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineNotANumber);
   else if (p == Parsed::kNotWhole)
     myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
              kLineNotWhole);
   else
-    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, kLineOutOfRange);
+    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineOutOfRange);
   err = 1;
   return true;
 }
@@ -441,7 +161,8 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
 // `next` is the word after the value word, null when there is none.
 void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
-    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, kLineModesFirst);
+    myerrfun("Must set mode ab and mode cd before setting other variables\n",
+             kModule, kLineModesFirst);
   std::string value = "0";
   if (word) {
     value = *word;
@@ -579,7 +300,23 @@ void print_command(const std::string& cmds, const std::string& word) {
 
 void unrecognised(const std::string& word) {
   err = 1;
-  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, kLineUnknownCommand);
+  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()),
+           kModule, kLineUnknownCommand);
+}
+
+// The `channel` and `copy_channel` commands; false for any other word.
+bool channel_command(const std::string& w, const std::string* arg1) {
+  if (getint(w, "channel", arg1, &ch, 0, 3)) {
+    chanSet = 1;
+    note_channel_command(ch, expanded_control().files[reading->file], reading->line);
+    return true;
+  }
+  int from = -1;
+  if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
+    if (from >= 0) copy_channel(ch, from);
+    return true;
+  }
+  return false;
 }
 
 // What follows a line: the next line, the end of the pass (an `override`
@@ -600,22 +337,12 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     case '/':
     case ';':
       return LineResult::kGoOn;
-    case 'c': {
-      if (getint(w, "channel", arg1, &ch, 0, 3)) {
-        chanSet = 1;
-        note_channel_command(ch, expanded.files[reading->file], reading->line);
-        return LineResult::kGoOn;
-      }
-      int from = -1;
-      if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
-        if (from >= 0) copy_channel(ch, from);
-        return LineResult::kGoOn;
-      }
+    case 'c':
+      if (channel_command(w, arg1)) return LineResult::kGoOn;
       break;
-    }
     case 'f':
       if (w == "fir_coef" && arg1) {
-        if (!readcoef(ch, coefficient_path(*arg1, expanded.files[reading->file])))
+        if (!readcoef(ch, coefficient_path(*arg1, expanded_control().files[reading->file])))
           return LineResult::kEndRun;
         return LineResult::kGoOn;
       }
@@ -651,37 +378,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
 
 }  // namespace
 
-int createTmpCmdFile(const std::string& name) {
-  expanded = ExpandedControl();
-  cleaning = Cleaning();
-  const std::string& tmp = tmp_cmd_file;
-  path_id(directory_part(tmp), &cleaning.tmp_dir);
-  cleaning.tmp_exists = path_id(tmp, &cleaning.tmp);
-  const bool cleaned = preprocess(name, "", 1);
-  opened_control = OpenedControl();
-  return cleaned ? 0 : 1;
-}
-
-std::string expanded_text() {
-  std::string text;
-  for (const ControlLine& line : expanded.lines) text += line.text;
-  return text;
-}
-
-bool names_temporary_command_file(const std::string& name) {
-  FileId id, tmp;
-  std::string found;
-  FilePtr f = open_command_file(name, &found);
-  if (file_id(f.get(), &id) && path_id(tmp_cmd_file, &tmp) && same_file(id, tmp))
-    return true;
-  opened_control = {name, found, std::move(f)};
-  return false;
-}
-
-void set_run_outputs(const std::string& temporary_command_file, OutputOpener open_for_print) {
-  tmp_cmd_file = temporary_command_file;
-  open_output_for_print = open_for_print;
-}
+void set_print_opener(OutputOpener open_for_print) { open_output_for_print = open_for_print; }
 
 int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
   bool first_pass = pass == Pass::kFirst;
@@ -699,6 +396,7 @@ int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
   linecnt = 1;
   ReadingAt reading_at(nullptr, 0);
   std::vector<std::string> words;
+  const ExpandedControl& expanded = expanded_control();
   while (next_line < expanded.lines.size()) {
     reading = &expanded.lines[next_line++];
     reading_at.at(&expanded.files[reading->file], reading->line);
@@ -717,9 +415,8 @@ int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
 
 void reset_cmdin() {
   err = 0;
-  opened_control = OpenedControl();
+  reset_cleaning();
   forget_inputs();
-  expanded = ExpandedControl();
   next_line = 0;
   ch = 0;
   chanSet = 0;

@@ -1,9 +1,9 @@
 // reading.h — the user's files as the interpreter and the coefficient reader
 // read them: opening without blocking, reading in pieces, the identity of a
 // file under any name, and the inputs a run has read, which no output may
-// replace. The driver, above, says what to do before a file is read and
-// whether an output would replace one; reading asks it through the hooks
-// it installs.
+// replace. What to do before a file is read, and whether an output would
+// replace one, are the business of the driver and the outputs above; the
+// driver installs the hooks that reading asks.
 #pragma once
 #include <sys/types.h>
 

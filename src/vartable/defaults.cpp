@@ -10,13 +10,12 @@
 
 namespace {
 
-// Fixed output text, not source lines: the module and line tags of the
-// mandatory check's reports.
+// The mandatory check's report tags: fixed output text, not source lines.
 const char* const kModule = "defaults";
-constexpr int kLineMustSet = 66;
-constexpr int kLineModeAB = 119;
-constexpr int kLineModeCD = 120;
-constexpr int kLineCoefficients = 128;
+constexpr int kLineMustSet = 66;        // "Must set %s"
+constexpr int kLineModeAB = 119;        // "Must declare mode for AB ..."
+constexpr int kLineModeCD = 120;        // "Must declare mode for CD ..."
+constexpr int kLineCoefficients = 128;  // "Must declare coefficients for channel %d"
 
 // Set by the mandatory check as it finds a declaration missing; the check
 // ends the run once it has reported them all.

@@ -1,7 +1,7 @@
 // outputs.cpp — output files kept in memory until the end of the run, then
 // saved to temporaries and renamed over their names (in a dry run, only their
 // names are checked).
-#include "driver/outputs.h"
+#include "output/outputs.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include "diag.h"
 #include "input/reading.h"
 #include "records.h"
-#include "driver/replacement.h"
+#include "output/replacement.h"
 #include "output/textblock.h"
 
 namespace {
@@ -28,14 +28,12 @@ struct OutputFailure {
 // The order in which outputs are saved, replaced and closed.
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
 
-// An open output: its text so far, which the stream in its handle slot
-// (`stream`) and the writers add to, and the temporary that will replace its
-// file.
+// An open output: its text so far, which the stream in its handle slot and
+// the writers add to, and the temporary that will replace its file.
 struct PendingOutput {
   std::string name;
   ReplacementFile file;
   OutputText text;
-  std::FILE* stream = nullptr;
 };
 PendingOutput pending[6];
 
@@ -67,6 +65,8 @@ struct WholeOutput {
 };
 std::list<WholeOutput> whole_outputs;
 
+// Set for --check: outputs are opened and named as usual, but no file is
+// created, written or replaced.
 bool dry_run = false;
 
 PendingOutput& pending_of(int bit) {
@@ -81,7 +81,6 @@ void drop(int bit) {
   PendingOutput& p = pending_of(bit);
   output_file(bit).reset();
   p.text.clear();
-  p.stream = nullptr;
   p.file.discard();
   p.name.clear();
   set_collected_text(bit, nullptr, nullptr);
@@ -114,7 +113,6 @@ OutputOpen open_output(int bit, const std::string& path) {
     return OutputOpen::kFailed;
   }
   output_file(bit).reset(f);
-  p.stream = f;
   set_collected_text(bit, f, &p.text);
   p.name = path;
   g.printout |= bit;

@@ -1,6 +1,6 @@
 // replacement.cpp — files replaced by rename, and the signal handler that
 // removes the temporaries of a run stopped by SIGINT, SIGTERM or SIGHUP.
-#include "driver/replacement.h"
+#include "output/replacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
