@@ -8,14 +8,20 @@
 #include <vector>
 
 #include "diagloc.h"
-#include "driver/outputs.h"
+#include "outstreams.h"
 
-// Writes the open outputs and renames them over their names, as a run that
-// has been through its writers ends; a write error is reported, and then the
-// register outputs keep their old files.
-void close_outputs();
-
+// The flags of a run, set afresh at its start (init):
+// exit_status: the run's exit status so far. Every error report (myerrfun,
+//   myerrorC) makes it 1; a run that goes through all its passes ends with it.
 extern int exit_status;
+// err: the input-error flag. The control file or a coefficient file held
+//   something the interpreter refused (a value, a command, a coefficient
+//   line); the interpreter pass returns it, and a pass that returns 1 stops
+//   the run with status 1. It stays apart from exit_status: some errors
+//   let the run go on (a mode changed, a copy between directions), and some
+//   refusals are reported on standard error only, which leaves exit_status
+//   as it is.
+extern int err;
 
 void myerrfun(const std::string& str, const char* tfile, int tline);
 void myerrorC(const std::string& str);
@@ -29,6 +35,14 @@ void mymsgfun(const std::string& str);
 void report_write_error(const std::string& name, int error);
 
 enum class Severity { kError, kWarning };
+
+// As report_stderr_only, and into the analysis output when it is open.
+void report_stderr_and_analysis(Severity severity, const std::string& text);
+
+// Text for standard error alone, outside the reports of a run (the usage,
+// an unusable output directory, the located list of --check, a case that
+// cannot happen): not kept, no status.
+void report_outside_run(const std::string& text);
 
 // A report that goes to standard error only, `text` as it stands (it carries
 // its own line end); kept among the run's diagnostics. The exit status is
@@ -66,12 +80,6 @@ struct RunEnded {
 // finishes the run and goes on with the next control file.
 [[noreturn]] void end_run(int status);
 
-// Finishes a run with `status`. Outputs still open belong to a run that
-// stopped before its writers: the analysis and debug files, which carry this
-// run's reports, replace the earlier ones; the register outputs keep theirs.
-// A write error then makes a status of 0 a 1. Returns the status.
-int finish_run(int status);
-
 // Ends the process with `status` (-1 reaches the shell as 255), after
 // standard output and standard error are flushed.
 [[noreturn]] void end_program(int status);
@@ -80,9 +88,20 @@ int finish_run(int status);
 // return, for example one that throws; null restores the exit.
 void set_end_hook(void (*hook)(int status));
 
+// ---- Shared helpers of the reporting code (one home each) ----
+
+// True when the analysis output is open for this run: what the analysis
+// texts check before writing.
+bool analysis_open();
+
 // --- Notes of the configuration on standard output (developer B) ----------
 // A configuring run writes two kinds of lines to standard output: the FIR
 // decimation of each channel as the per-channel loop reaches it, and an
 // empty line for each interpolating PFIR plan. They are the program's
 // defined standard output, not diagnostics. Writes `text` and a line end.
 void plan_note(const std::string& text);
+
+// ---- The analysis texts of the cross-checks and the PFIR report ----
+
+// Adds `text`, as it stands, to the analysis file when the run writes one.
+void write_analysis(const std::string& text);

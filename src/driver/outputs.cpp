@@ -8,14 +8,22 @@
 
 #include <cerrno>
 #include <list>
+#include <utility>
 
+#include "diag.h"
+#include "input/reading.h"
 #include "records.h"
 #include "driver/replacement.h"
 #include "output/textblock.h"
 
-FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
-
 namespace {
+
+enum class OutputOpen { kOpened, kFailed, kNotRegular };
+
+struct OutputFailure {
+  std::string name;  // the output's name as the run formed it
+  int error = 0;     // errno
+};
 
 // The order in which outputs are saved, replaced and closed.
 constexpr int kOutputOrder[] = {kOutAnl, kOutKx330, kOutSim, kOutTbl, kOutDbg, kOutH};
@@ -76,28 +84,18 @@ void drop(int bit) {
   p.stream = nullptr;
   p.file.discard();
   p.name.clear();
+  set_collected_text(bit, nullptr, nullptr);
   g.printout &= ~bit;
 }
 
 }  // namespace
 
-OutputText* collected_text(int bit) {
-  PendingOutput& p = pending_of(bit);
-  std::FILE* f = output_file(bit).get();
-  return f && f == p.stream ? &p.text : nullptr;
-}
+namespace {
 
-FilePtr& output_file(int bit) {
-  switch (bit) {
-    case kOutAnl: return f_anl;
-    case kOutKx330: return f_kx330;
-    case kOutSim: return f_sim;
-    case kOutTbl: return f_tbl;
-    case kOutDbg: return f_dbg;
-    default: return f_h;
-  }
-}
-
+// Opens output `bit` to replace `path` at the end of the run and sets its
+// printout bit. A symbolic link is followed: its target is replaced and the
+// link stays. Refused (kNotRegular) when `path` leads to anything but a
+// regular file or nothing; kFailed when the file could not be written.
 OutputOpen open_output(int bit, const std::string& path) {
   drop(bit);
   std::string target;
@@ -117,11 +115,16 @@ OutputOpen open_output(int bit, const std::string& path) {
   }
   output_file(bit).reset(f);
   p.stream = f;
+  set_collected_text(bit, f, &p.text);
   p.name = path;
   g.printout |= bit;
   return OutputOpen::kOpened;
 }
 
+// Writes each open output of `bits` whole to its temporary and closes it.
+// At the first failure, drops that output (its name keeps its old file)
+// and returns false with what failed; the others of `bits` are written again
+// by the next call, with whatever was added to them meanwhile.
 bool save_outputs(int bits, OutputFailure* failure) {
   auto fail = [&](int bit, int error) {
     *failure = {pending_of(bit).name, error};
@@ -157,6 +160,10 @@ bool save_outputs(int bits, OutputFailure* failure) {
   return true;
 }
 
+// Renames the saved outputs of `bits` over their names and drops every other
+// open output, clearing their printout bits. At a rename that fails, drops
+// that output (its name keeps its old file) and returns false with what
+// failed; the next call goes on with the outputs still open.
 bool replace_outputs(int bits, OutputFailure* failure) {
   for (int bit : kOutputOrder) {
     PendingOutput& p = pending_of(bit);
@@ -180,6 +187,9 @@ bool replace_outputs(int bits, OutputFailure* failure) {
   return true;
 }
 
+// Adds an output whose whole text is known at once (the response table and
+// plot): `path` is replaced by `text` together with the outputs of `bit`.
+// Refused as open_output refuses.
 OutputOpen add_whole_output(int bit, const std::string& path, std::string text) {
   std::string target;
   switch (follow_links(path, &target)) {
@@ -200,6 +210,8 @@ OutputOpen add_whole_output(int bit, const std::string& path, std::string text) 
   return OutputOpen::kOpened;
 }
 
+}  // namespace
+
 bool output_replaces(std::FILE* f) {
   struct stat in, out;
   if (fstat(fileno(f), &in) != 0) return false;
@@ -218,3 +230,129 @@ void discard_outputs() {
 }
 
 void set_dry_run(bool dry) { dry_run = dry; }
+
+namespace {
+
+// Saves and renames the open outputs of `bits` and drops the others. A write
+// error is reported (into the outputs still open, too) and narrows the
+// outputs replaced to the reports: a register image that was not written
+// whole must not stand beside ones that were. True when nothing failed.
+bool replace_open_outputs(int bits) {
+  bool clean = true;
+  OutputFailure failure;
+  while (!save_outputs(bits, &failure)) {
+    report_write_error(failure.name, failure.error);
+    bits &= kReportOutputs;
+    clean = false;
+  }
+  {
+    StopSignalsHeld held;
+    while (!replace_outputs(bits, &failure)) {
+      report_write_error(failure.name, failure.error);
+      bits &= kReportOutputs;
+      clean = false;
+    }
+  }
+  return clean;
+}
+
+}  // namespace
+
+void close_outputs() { replace_open_outputs(kAllOutputs); }
+
+int finish_run(int status) {
+  if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
+  return status;
+}
+
+// ---- Names of the outputs ----
+
+namespace {
+
+const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
+std::string output_dir;  // of -o; empty: outputs beside the control file
+
+std::string in_output_dir(const std::string& path) {
+  if (output_dir.empty()) return path;
+  std::string dir = output_dir;
+  if (dir.back() != '/') dir += '/';
+  return dir + file_name_part(path);
+}
+
+// The name of an output file: the control-file name cut at the first '.' of
+// its file-name part, then "." and the extension.
+std::string output_path(const std::string& firstname, const char* lastname) {
+  // "./cfg/rx.txt" gives "./cfg/rx.anl" rather than a hidden ".anl".
+  return name_stem(firstname) + "." + lastname;
+}
+
+// The file the output named after `firstname` with the extension `lastname`
+// is written to: under its name, or under its file-name part in the output
+// directory.
+std::string output_location(const std::string& firstname, const char* lastname) {
+  return in_output_dir(output_path(firstname, lastname));
+}
+
+// Ends the run when an output could not be opened or added at `path`.
+void end_run_unless_opened(OutputOpen opened, const std::string& path) {
+  switch (opened) {
+    case OutputOpen::kOpened:
+      return;
+    case OutputOpen::kNotRegular:
+      // A device or FIFO would take the image somewhere else, or block.
+      report_stderr_only(Severity::kError,
+                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
+      end_run(1);
+    case OutputOpen::kFailed:
+      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
+      end_run(1);
+  }
+}
+
+// A control, include or coefficient file named like an output (rx.anl
+// asking for the analysis, taps rx.h beside rx.txt asking for the header)
+// would be replaced.
+void end_run_if_control_input(const std::string& path) {
+  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
+                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
+                                                 : nullptr;
+  if (!why) return;
+  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
+  end_run(1);
+}
+
+// Opens an output at `path` by `open` (open_output or add_whole_output),
+// unless it would replace an input of the run; ends the run when refused or
+// failed. The one check of every output name.
+template <typename Open>
+void open_or_end_run(const std::string& path, Open open) {
+  end_run_if_control_input(path);
+  end_run_unless_opened(open(), path);
+}
+
+}  // namespace
+
+void set_output_directory(const std::string& dir) { output_dir = dir; }
+
+std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
+
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
+  std::string path = output_location(firstname, lastname);
+  open_or_end_run(path, [&] { return open_output(bit, path); });
+  std::FILE* f = output_file(bit).get();
+  if (std::string(lastname) == "h") {
+    // The name as the control file gives it, wherever the file goes.
+    std::string name = output_path(firstname, lastname);
+    std::string cut = name.substr(0, name.size() - 2);
+    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
+                 cut.c_str());
+  }
+  return f;
+}
+
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text) {
+  std::string path = output_location(firstname, lastname);
+  open_or_end_run(path, [&] { return add_whole_output(bit, path, std::move(text)); });
+}
+

@@ -6,75 +6,24 @@
 // the names as a run does but creates no file at all.
 #pragma once
 #include <cstdio>
-#include <memory>
 #include <string>
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Output files, one per `printout` bit of g.
-enum OutputBit {
-  kOutAnl = 1,
-  kOutKx330 = 2,
-  kOutSim = 4,
-  kOutTbl = 8,
-  kOutDbg = 16,
-  kOutH = 32,
-  kOutResponse = 64,  // NAME.csv and NAME.svg, whole texts added at the end
-  kOutJson = 128,     // NAME.json, a whole text added at the end
-};
-constexpr int kAllOutputs = 255;
-// The outputs that carry the reports of a run rather than its register image.
-constexpr int kReportOutputs = kOutAnl | kOutDbg;
-
-extern FilePtr f_anl, f_kx330, f_sim, f_tbl, f_dbg, f_h;
-
-// The handle slot of one output bit (kOutAnl ... kOutH).
-FilePtr& output_file(int bit);
-
-class OutputText;
-// The text that output `bit` collects, for writers that add to it directly
-// (textblock.h); null unless the output's handle is the stream that
-// open_output opened.
-OutputText* collected_text(int bit);
-
-enum class OutputOpen { kOpened, kFailed, kNotRegular };
-
-// Opens output `bit` to replace `path` at the end of the run and sets its
-// printout bit. A symbolic link is followed: its target is replaced and the
-// link stays. Refused (kNotRegular) when `path` leads to anything but a
-// regular file or nothing; kFailed when the file could not be written.
-OutputOpen open_output(int bit, const std::string& path);
-
-struct OutputFailure {
-  std::string name;  // the output's name as the run formed it
-  int error = 0;     // errno
-};
-
-// Writes each open output of `bits` whole to its temporary and closes it.
-// At the first failure, drops that output (its name keeps its old file)
-// and returns false with what failed; the others of `bits` are written again
-// by the next call, with whatever was added to them meanwhile.
-bool save_outputs(int bits, OutputFailure* failure);
-
-// Renames the saved outputs of `bits` over their names and drops every other
-// open output, clearing their printout bits. At a rename that fails, drops
-// that output (its name keeps its old file) and returns false with what
-// failed; the next call goes on with the outputs still open.
-bool replace_outputs(int bits, OutputFailure* failure);
-
-// Adds an output whose whole text is known at once (the response table and
-// plot): `path` is replaced by `text` together with the outputs of `bit`.
-// Refused as open_output refuses.
-OutputOpen add_whole_output(int bit, const std::string& path, std::string text);
+#include "outstreams.h"
 
 // True when an open output would replace the file open as `f` (an input of
 // the run that must not be lost).
 bool output_replaces(std::FILE* f);
+
+// Writes the open outputs and renames them over their names, as a run that
+// has been through its writers ends; a write error is reported, and then the
+// register outputs keep their old files.
+void close_outputs();
+
+// Finishes a run with `status`. Outputs still open belong to a run that
+// stopped before its writers: the analysis and debug files, which carry this
+// run's reports, replace the earlier ones; the register outputs keep theirs.
+// A write error then makes a status of 0 a 1. Returns the status.
+int finish_run(int status);
 
 // Drops every open output (an abandoned in-process run).
 void discard_outputs();
@@ -83,3 +32,25 @@ void discard_outputs();
 // and a failure where a temporary could not be created, but no file is
 // created, written or replaced.
 void set_dry_run(bool dry);
+
+// ---- Names of the outputs ----
+
+// The output directory of `-o` (empty: the outputs go beside the control
+// file); the driver sets it for the whole command line.
+void set_output_directory(const std::string& dir);
+
+// Where the temporary command file is written: the current directory or
+// the output directory.
+std::string temporary_command_file();
+
+// Opens the output file of `bit` (extension `lastname`) named after the
+// control file, to replace that file at the end of the run; ends the run
+// with status 1 when it cannot be created or its name leads to anything but
+// a regular file.
+std::FILE* myopen(const std::string& firstname, const char* lastname, int bit);
+
+// Adds an output of `bit` whose whole text is known at the end of the run,
+// named after the control file with the extension `lastname`, to replace its
+// file with the other outputs; refused and ending the run as myopen.
+void add_output_text(const std::string& firstname, const char* lastname, int bit,
+                     std::string text);

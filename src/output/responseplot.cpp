@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -120,8 +121,8 @@ std::vector<std::string> figure_texts(const ChannelResponse& r) {
   return lines;
 }
 
-}  // namespace
-
+// The lines that describe one channel in both texts, each beginning with
+// the channel letter: its chain, then its figures (or why it has none).
 std::vector<std::string> channel_lines(const ChannelResponse& r) {
   std::string head = letter(r) + ": ";
   if (!r.not_modelled.empty()) return {head + "not drawn: " + r.not_modelled};
@@ -131,8 +132,6 @@ std::vector<std::string> channel_lines(const ChannelResponse& r) {
 }
 
 // ---- CSV ----
-
-namespace {
 
 // For each channel, the index of the first channel with the same chain:
 // copied channels and split-I/Q pairs have the same curves, formatted once.

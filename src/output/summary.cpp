@@ -72,9 +72,9 @@ Row channel_row(int ch) {
              c.powerdown != 0 ? "down" : "up"};
   FilterChain chain;
   std::string why;
-  if (c.powerdown != 0 || mode < 1 || !chain_of(c, mode, g.fck, &chain, &why)) {
+  if (c.powerdown != 0 || mode == kModeUnset || !chain_of(c, mode, g.fck, &chain, &why)) {
     row.resize(kNumColumns, "-");
-    if (c.powerdown == 0 && mode >= 1) row.back() = "not planned: " + why;
+    if (c.powerdown == 0 && mode != kModeUnset) row.back() = "not planned: " + why;
     return row;
   }
   const double slow = chain.slow_rate();
