@@ -398,6 +398,5 @@ void calc_power() {
     if (g.pwr_dwn_cic_CD == 0) power += 0.75;
     power = power * g.fck * 1.8;
   }
-  if ((g.printout & kOutAnl) && f_anl)
-    std::fprintf(f_anl.get(), "Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck);
+  write_analysis(strfmt("Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck));
 }

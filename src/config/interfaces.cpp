@@ -67,11 +67,6 @@ int& own_rinf_sel(int ch) {
   }
 }
 
-// Alignment notes go to the analysis file only.
-void anl_note(const std::string& text) {
-  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
-}
-
 // ⌈a / b⌉ as "quotient, plus one for a remainder"; b must not be 0.
 int ceil_quotient(int a, int b) { return wrap_add(wrap_div(a, b), wrap_rem(a, b) != 0 ? 1 : 0); }
 
@@ -260,21 +255,21 @@ void report_found(CHAN& c, Note note, int dly, bool& fsoSet) {
   switch (note) {
     case Note::kNone: break;
     case Note::kAB:
-      anl_note("Data can not be aligned. Aligning so channels a and b are");
-      anl_note(" one off of c and d.\n");
+      write_analysis("Data can not be aligned. Aligning so channels a and b are");
+      write_analysis(" one off of c and d.\n");
       break;
     case Note::kA:
     case Note::kD: {
       bool a = note == Note::kA;
       if (fsoSet) {  // a delay is chosen already: only point out the alternative
-        anl_note(a ? "  note:  can split a from b, c and d instead; just set"
-                   : "  note:  can split d from a, b and c instead; just set");
-        anl_note(strfmt(" tinf_fso_dly to %d.\n", dly));
+        write_analysis(a ? "  note:  can split a from b, c and d instead; just set"
+                         : "  note:  can split d from a, b and c instead; just set");
+        write_analysis(strfmt(" tinf_fso_dly to %d.\n", dly));
         return;
       }
-      anl_note(a ? "Data can not be aligned. Aligning so channels b c"
-                 : "Data can not be aligned. Aligning so channels a b");
-      anl_note(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
+      write_analysis(a ? "Data can not be aligned. Aligning so channels b c"
+                       : "Data can not be aligned. Aligning so channels a b");
+      write_analysis(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
       break;
     }
   }
@@ -397,9 +392,10 @@ int check_word_rate(const CHAN& c, Timing& t) {
   int delay_clocks = wrap_mul(t.clkDiv, t.delay);
   if (delay_clocks >= t.cycleLen) {
     int reduced = wrap_div(wrap_rem(delay_clocks, t.cycleLen), t.clkDiv);
-    anl_note(strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
-                    "%d.\n",
-                    t.ch, t.delay, reduced));
+    write_analysis(
+        strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
+               "%d.\n",
+               t.ch, t.delay, reduced));
     t.delay = reduced;
   }
   return words;

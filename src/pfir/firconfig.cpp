@@ -373,9 +373,8 @@ bool plan_case(CHAN& c, int dataT, int coefT, int inrateT, int mxinrate) {
   AC.SetName(c.fir_diff, dataT, coefT, c.fir_nchan, inrateT, c.fir_sym, c.fir_dec, c.fir_int);
   std::snprintf(c.filter_case, sizeof c.filter_case, "%s", AC.Getcasename());
   if (!AC.ValidCase()) return false;
-  if ((g.printout & kOutDbg) && f_dbg)
-    std::fprintf(f_dbg.get(), "fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(),
-                 inrateT, mxinrate);
+  mydebugC(strfmt("fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(), inrateT,
+                  mxinrate));
   AC.SetTables();
   AC.SetRegs();
   copy_planner_registers(c);
