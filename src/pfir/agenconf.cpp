@@ -632,13 +632,8 @@ int packed_mask(const int (&table)[Size]) {
 int AgenConf::GetFWAsTable(int aa) { return entry(FWAs_Table, aa); }
 int AgenConf::GetBWAsTable(int aa) { return entry(BWAs_Table, aa); }
 int AgenConf::GetBRAeTable(int aa) { return entry(BRAe_Table, aa); }
-int AgenConf::GetBWAeTable(int aa) { return entry(BWAe_Table, aa); }
 int AgenConf::GetBBLKeTable(int aa) { return entry(BBLKe_Table, aa); }
-int AgenConf::GetBWAesTable(int aa) { return entry(BWAes_Table, aa); }
-int AgenConf::GetBeReadBypass(int aa) { return entry(BeReadBypass, aa); }
 int AgenConf::GetSWTable(int aa) { return entry(SW_Table, aa); }
-
-void AgenConf::SetLTogEn(bool t) { LTogEn = t; }
 
 int AgenConf::GetSymEn() { return Sym != 0 ? 1 : 0; }
 

@@ -73,13 +73,9 @@ class AgenConf {
   int GetFWAsTable(int aa);
   int GetBWAsTable(int aa);
   int GetBRAeTable(int aa);
-  int GetBWAeTable(int aa);
   int GetBBLKeTable(int aa);
-  int GetBWAesTable(int aa);
-  int GetBeReadBypass(int aa);
   int GetSWTable(int aa);
 
-  void SetLTogEn(bool t);
   int GetSymEn();
   int GetFWAs();
   int GetBWAs();
