@@ -8,13 +8,28 @@
 #include <cstdint>
 #include <string>
 
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLinePins = 1009;
+constexpr int kLineBits = 1010;
+constexpr int kLineSamplesPerTog = 1049;
+constexpr int kLineTinfPins = 1055;
+constexpr int kLineNotEnoughTime = 1063;
+constexpr int kLineParallelIqCycles = 1071;
+constexpr int kLineFasterThanMaximum = 1076;
+constexpr int kLineSeriesDelay = 1117;
+constexpr int kLineSecondLoadPoint = 1199;
+constexpr int kLineTimingDebug = 1219;
+constexpr int kLineNoCycle = 1240;
+constexpr int kLineNoFsoDelay = 1659;
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 

@@ -13,10 +13,27 @@
 
 #include "diag.h"
 #include "pfir/agenconf.h"
-#include "pfir/reportsites.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// The module and line tags of this file's reports: fixed output text, not
+// the file's name or its source lines.
+const char* const kFirconfigTag = "firconfig";
+constexpr int kLineStart = 27;
+constexpr int kLineZeroDivisor = 70;
+constexpr int kLineTapsRoundedUp = 76;
+constexpr int kLineRateRange = 81;
+constexpr int kLinePossibleRate = 100;
+constexpr int kLineNoTransmitRate = 104;
+constexpr int kLineMaximumTaps = 107;
+constexpr int kLineTransmitRate = 112;
+constexpr int kLineNoMultiple = 113;
+constexpr int kLineClockCount = 192;
+constexpr int kLineSeveralChannels = 225;
+constexpr int kLineTooManyTaps = 236;
+constexpr int kLineLayout = 253;
+constexpr int kLineRamBounds = 286;
 
 constexpr int kRateSlots = 16;  // entries of possible_inrate
 constexpr int kRamWords = 256;  // coefficient RAM: 16 cells of 16 words
