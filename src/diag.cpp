@@ -159,7 +159,7 @@ void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
 
 bool analysis_open() { return f_anl != nullptr; }
 
-// --- Notes of the configuration on standard output (developer B) ----------
+// --- Notes of the configuration on standard output ------------------------
 
 void plan_note(const std::string& text) {
   std::fputs(text.c_str(), stdout);

@@ -119,7 +119,7 @@ void set_end_hook(void (*hook)(int status));
 // texts check before writing.
 bool analysis_open();
 
-// --- Notes of the configuration on standard output (developer B) ----------
+// --- Notes of the configuration on standard output ------------------------
 // A configuring run writes two kinds of lines to standard output: the FIR
 // decimation of each channel as the per-channel loop reaches it, and an
 // empty line for each interpolating PFIR plan. They are the program's

@@ -6,13 +6,20 @@
 
 #include <cmath>
 
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineInterpolationTooLarge = 657;
+constexpr int kLineDecimationTooLarge = 665;
+constexpr int kLineReceiveShiftBelow = 706;
+constexpr int kLineReceiveShiftAbove = 712;
 
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot

@@ -10,7 +10,7 @@
 #include "config/cicmix.h"
 #include "config/gain.h"
 #include "config/interfaces.h"
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "config/sumtree.h"
 #include "diag.h"
 #include "numeric.h"
@@ -19,6 +19,16 @@
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineForcedSplitIq = 216;
+constexpr int kLineUndefinedCount = 242;
+constexpr int kLineCicIntOdd = 243;
+constexpr int kLineCicDecOdd = 244;
+constexpr int kLineCicDecZero = 245;
+constexpr int kLineCicIntZero = 246;
+constexpr int kLineUnknownSyncMode = 361;
 
 // A 16-tap filter that passes its input unchanged, for a bypassed PFIR.
 void set_pass_through(CHAN& c) {

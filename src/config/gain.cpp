@@ -11,13 +11,35 @@
 #include <cstdint>
 
 #include "config/cicmix.h"
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineGainAndLsb = 1738;
+constexpr int kLineGainAndMsb = 1750;
+constexpr int kLineMsbWithoutLsb = 1754;
+constexpr int kLineTransmitOverallGain = 1770;
+constexpr int kLineTransmitPowerMeter = 1782;
+constexpr int kLineTransmitShiftBelow = 1836;
+constexpr int kLineTransmitShiftAbove = 1841;
+constexpr int kLineGainRange = 1929;
+constexpr int kLineSymmetricGainRange = 1931;
+constexpr int kLineGainConstraint = 1945;
+constexpr int kLineReceiveMsbWithoutLsb = 1962;
+constexpr int kLineReceiveGainAndLsb = 1973;
+constexpr int kLineReceiveGainRange = 1976;
+constexpr int kLineReceiveOverallGain = 1988;
+constexpr int kLineAgcFrozen = 2012;
+constexpr int kLineAgcTc = 2052;
+constexpr int kLineAgcCf = 2058;
+constexpr int kLineAgcMode = 2064;
+constexpr int kLineAgcThresh = 2117;
 
 constexpr int kMaxGainWord = 0x7FFFF;  // 19 bits: gain_msb (3) and gain_lsb (16)
 
@@ -398,6 +420,5 @@ void calc_power() {
     if (g.pwr_dwn_cic_CD == 0) power += 0.75;
     power = power * g.fck * 1.8;
   }
-  if ((g.printout & kOutAnl) && f_anl)
-    std::fprintf(f_anl.get(), "Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck);
+  write_analysis(strfmt("Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck));
 }

@@ -8,13 +8,28 @@
 #include <cstdint>
 #include <string>
 
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLinePins = 1009;
+constexpr int kLineBits = 1010;
+constexpr int kLineSamplesPerTog = 1049;
+constexpr int kLineTinfPins = 1055;
+constexpr int kLineNotEnoughTime = 1063;
+constexpr int kLineParallelIqCycles = 1071;
+constexpr int kLineFasterThanMaximum = 1076;
+constexpr int kLineSeriesDelay = 1117;
+constexpr int kLineSecondLoadPoint = 1199;
+constexpr int kLineTimingDebug = 1219;
+constexpr int kLineNoCycle = 1240;
+constexpr int kLineNoFsoDelay = 1659;
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 
@@ -65,11 +80,6 @@ int& own_rinf_sel(int ch) {
     case 2: return g.rinf_sel_C;
     default: return g.rinf_sel_D;
   }
-}
-
-// Alignment notes go to the analysis file only.
-void anl_note(const std::string& text) {
-  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
 }
 
 // ⌈a / b⌉ as "quotient, plus one for a remainder"; b must not be 0.
@@ -260,21 +270,21 @@ void report_found(CHAN& c, Note note, int dly, bool& fsoSet) {
   switch (note) {
     case Note::kNone: break;
     case Note::kAB:
-      anl_note("Data can not be aligned. Aligning so channels a and b are");
-      anl_note(" one off of c and d.\n");
+      write_analysis("Data can not be aligned. Aligning so channels a and b are");
+      write_analysis(" one off of c and d.\n");
       break;
     case Note::kA:
     case Note::kD: {
       bool a = note == Note::kA;
       if (fsoSet) {  // a delay is chosen already: only point out the alternative
-        anl_note(a ? "  note:  can split a from b, c and d instead; just set"
-                   : "  note:  can split d from a, b and c instead; just set");
-        anl_note(strfmt(" tinf_fso_dly to %d.\n", dly));
+        write_analysis(a ? "  note:  can split a from b, c and d instead; just set"
+                         : "  note:  can split d from a, b and c instead; just set");
+        write_analysis(strfmt(" tinf_fso_dly to %d.\n", dly));
         return;
       }
-      anl_note(a ? "Data can not be aligned. Aligning so channels b c"
-                 : "Data can not be aligned. Aligning so channels a b");
-      anl_note(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
+      write_analysis(a ? "Data can not be aligned. Aligning so channels b c"
+                       : "Data can not be aligned. Aligning so channels a b");
+      write_analysis(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
       break;
     }
   }
@@ -397,9 +407,10 @@ int check_word_rate(const CHAN& c, Timing& t) {
   int delay_clocks = wrap_mul(t.clkDiv, t.delay);
   if (delay_clocks >= t.cycleLen) {
     int reduced = wrap_div(wrap_rem(delay_clocks, t.cycleLen), t.clkDiv);
-    anl_note(strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
-                    "%d.\n",
-                    t.ch, t.delay, reduced));
+    write_analysis(
+        strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
+               "%d.\n",
+               t.ch, t.delay, reduced));
     t.delay = reduced;
   }
   return words;

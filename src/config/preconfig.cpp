@@ -5,13 +5,27 @@
 
 #include <cmath>
 
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineNoFreq = 63;
+constexpr int kLineFreqAndMsb = 65;
+constexpr int kLineBypassFreqMsb = 77;
+constexpr int kLineBypassFreq = 79;
+constexpr int kLineNoCicDec = 93;
+constexpr int kLineBypassCicDec = 99;
+constexpr int kLineNoCicInt = 107;
+constexpr int kLineBypassCicInt = 113;
+constexpr int kLineSplitTransmitComplex = 130;
+constexpr int kLineDoubleRateZpad = 150;
+constexpr int kLineFreqWords = 160;
 
 constexpr double kWord = 65536.0;  // weight of one 16-bit frequency word
 
@@ -63,7 +77,7 @@ void check_mixer(CHAN& c) {
 // A report and its fixed line.
 struct Report {
   const char* text;
-  ConfigReportLine line;
+  int line;
 };
 
 // The CIC rate change of the channel's direction must be given unless the

@@ -7,12 +7,32 @@
 
 #include <cstring>
 
-#include "config/reportsites.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineToutNsig = 442;
+constexpr int kLineToutRate = 443;
+constexpr int kLineChanin = 445;
+constexpr int kLineComplexSumio = 456;
+constexpr int kLineSettingsDebug = 460;
+constexpr int kLineFour2x = 462;
+constexpr int kLineFewerChannels = 463;
+constexpr int kLineHalfRateReal = 465;
+constexpr int kLineNoPaths = 469;
+constexpr int kLineOver4Paths = 475;
+constexpr int kLineSumioPaths = 478;
+constexpr int kLineTransceivePaths = 482;
+constexpr int kLineTransceiveSumio = 483;
+constexpr int kLineIllegalSumin = 549;
+constexpr int kLineResDiff = 585;
+constexpr int kLineFormatterMissed = 587;
+constexpr int kLineRegistersDebug = 619;
 
 // Sum-tree source number -> 3-bit select code of sum_selI/sum_selQ.
 const int map[7] = {0, 2, 4, -1, 1, 3, 5};

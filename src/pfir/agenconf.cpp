@@ -11,7 +11,6 @@
 
 #include "diag.h"
 #include "pfir/fircases.h"
-#include "pfir/reportsites.h"
 
 AgenConf AC;
 
@@ -27,7 +26,34 @@ void give_up_planning(const std::string& text, const char* tag, int line) {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& text, PfirReportLine line) {
+// The module and line tags of this file's reports: fixed output text, not
+// the file's name or its source lines.
+const char* const kAgenconfTag = "agenconf";
+constexpr int kLineBadCaseName = 60;
+constexpr int kLineBadProperty = 118;
+constexpr int kLineFilterName = 133;
+constexpr int kLineAccumulator = 164;
+constexpr int kLineTestedAndPasses = 338;
+constexpr int kLineSeveralEntries = 340;
+constexpr int kLineUntried = 343;
+constexpr int kLineTestedAndFails = 551;
+constexpr int kLineBraeOverrun = 619;
+constexpr int kLineStepRange = 873;
+constexpr int kLineNegstepRange = 881;
+constexpr int kLineNoCase = 900;
+constexpr int kLineBeStepInvalid = 1052;
+constexpr int kLineFwasWrite = 1129;
+constexpr int kLineBwasWrite = 1136;
+constexpr int kLineBwaesWrite = 1144;
+constexpr int kLineBblkeWrite = 1152;
+constexpr int kLineBraeWrite = 1159;
+constexpr int kLineBwaeWrite = 1166;
+constexpr int kLineSwWrite = 1173;
+constexpr int kLineBeReadBypassWrite = 1180;
+constexpr int kLineFirClkCnt = 1216;
+constexpr int kLineBeramRead = 1227;
+
+[[noreturn]] void fail(const std::string& text, int line) {
   give_up_planning(text, kAgenconfTag, line);
 }
 
@@ -565,7 +591,7 @@ void AgenConf::SetSyncCount() {
 
 namespace {
 template <int Size>
-void store(int (&table)[Size], int a, int c, int max_value, const char* text, PfirReportLine line) {
+void store(int (&table)[Size], int a, int c, int max_value, const char* text, int line) {
   if (a < 0 || a >= Size || c < 0 || c > max_value) fail(text, line);
   table[a] = c;
 }
@@ -632,13 +658,8 @@ int packed_mask(const int (&table)[Size]) {
 int AgenConf::GetFWAsTable(int aa) { return entry(FWAs_Table, aa); }
 int AgenConf::GetBWAsTable(int aa) { return entry(BWAs_Table, aa); }
 int AgenConf::GetBRAeTable(int aa) { return entry(BRAe_Table, aa); }
-int AgenConf::GetBWAeTable(int aa) { return entry(BWAe_Table, aa); }
 int AgenConf::GetBBLKeTable(int aa) { return entry(BBLKe_Table, aa); }
-int AgenConf::GetBWAesTable(int aa) { return entry(BWAes_Table, aa); }
-int AgenConf::GetBeReadBypass(int aa) { return entry(BeReadBypass, aa); }
 int AgenConf::GetSWTable(int aa) { return entry(SW_Table, aa); }
-
-void AgenConf::SetLTogEn(bool t) { LTogEn = t; }
 
 int AgenConf::GetSymEn() { return Sym != 0 ? 1 : 0; }
 

@@ -73,13 +73,9 @@ class AgenConf {
   int GetFWAsTable(int aa);
   int GetBWAsTable(int aa);
   int GetBRAeTable(int aa);
-  int GetBWAeTable(int aa);
   int GetBBLKeTable(int aa);
-  int GetBWAesTable(int aa);
-  int GetBeReadBypass(int aa);
   int GetSWTable(int aa);
 
-  void SetLTogEn(bool t);
   int GetSymEn();
   int GetFWAs();
   int GetBWAs();
@@ -115,11 +111,6 @@ class AgenConf {
   const char* reason = "";
   int caseexist = 0;
 
-  // ---- Walk state ----
-  int decid[34] = {};
-  int interpid[34] = {};
-  int id = 0;
-
   // ---- Registers ----
   int SWCntN = 0;
   CCoefReg CoefReg = {};
@@ -143,6 +134,12 @@ class AgenConf {
   int ModD = 0;
 
  private:
+  // The walk's state: the (deci, interp) pairs in walk order and the
+  // position in them.
+  int decid[34] = {};
+  int interpid[34] = {};
+  int id = 0;
+
   // Writes the derived quantities from the eight properties.
   void derive_quantities();
   // ValidCase's rules; each gives the reason for refusing the case.

@@ -13,10 +13,27 @@
 
 #include "diag.h"
 #include "pfir/agenconf.h"
-#include "pfir/reportsites.h"
 #include "vartable/strtab.h"
 
 namespace {
+
+// The module and line tags of this file's reports: fixed output text, not
+// the file's name or its source lines.
+const char* const kFirconfigTag = "firconfig";
+constexpr int kLineStart = 27;
+constexpr int kLineZeroDivisor = 70;
+constexpr int kLineTapsRoundedUp = 76;
+constexpr int kLineRateRange = 81;
+constexpr int kLinePossibleRate = 100;
+constexpr int kLineNoTransmitRate = 104;
+constexpr int kLineMaximumTaps = 107;
+constexpr int kLineTransmitRate = 112;
+constexpr int kLineNoMultiple = 113;
+constexpr int kLineClockCount = 192;
+constexpr int kLineSeveralChannels = 225;
+constexpr int kLineTooManyTaps = 236;
+constexpr int kLineLayout = 253;
+constexpr int kLineRamBounds = 286;
 
 constexpr int kRateSlots = 16;  // entries of possible_inrate
 constexpr int kRamWords = 256;  // coefficient RAM: 16 cells of 16 words
@@ -185,6 +202,26 @@ bool zero_divisor_reported(const CHAN& c, int ch) {
   return found;
 }
 
+// The channel fields of one address-generator pair: its read generator's
+// and its write generator's.
+struct ReadGenerator {
+  int *soff, *srecr, *sdepd, *stepn;
+};
+struct WriteGenerator {
+  int *soff, *srecr, *sdepd, *wrecrl;
+};
+
+void copy_start_registers(const CAgenSReg& reg, ReadGenerator r, WriteGenerator w) {
+  setparam(r.soff, reg.r_SOffset);
+  setparam(r.srecr, reg.r_SRecR);
+  setparam(r.sdepd, reg.r_SDepD);
+  setparam(r.stepn, reg.StepN);
+  setparam(w.soff, reg.w_SOffset);
+  setparam(w.srecr, reg.w_SRecR);
+  setparam(w.sdepd, reg.w_SDepD);
+  setparam(w.wrecrl, reg.w_WRecRL);
+}
+
 void copy_planner_registers(CHAN& c) {
   setparam(&c.coef_ofsc, AC.CoefReg.OfsC);
   setparam(&c.coef_modc, AC.CoefReg.ModC);
@@ -195,30 +232,13 @@ void copy_planner_registers(CHAN& c) {
   setparam(&c.agen_depd, AC.Areg.DepD);
   setparam(&c.agen_modd, AC.Areg.ModD);
   setparam(&c.agen_togen, AC.Areg.TogEn ? 1 : 0);
-  setparam(&c.fragen_soff, AC.FAreg.r_SOffset);
-  setparam(&c.fragen_srecr, AC.FAreg.r_SRecR);
-  setparam(&c.fragen_sdepd, AC.FAreg.r_SDepD);
-  setparam(&c.fragen_stepn, AC.FAreg.StepN);
-  setparam(&c.fwagen_soff, AC.FAreg.w_SOffset);
-  setparam(&c.fwagen_srecr, AC.FAreg.w_SRecR);
-  setparam(&c.fwagen_sdepd, AC.FAreg.w_SDepD);
-  setparam(&c.fwagen_wrecrl, AC.FAreg.w_WRecRL);
-  setparam(&c.bragen_soff, AC.BAreg.r_SOffset);
-  setparam(&c.bragen_srecr, AC.BAreg.r_SRecR);
-  setparam(&c.bragen_sdepd, AC.BAreg.r_SDepD);
-  setparam(&c.bragen_stepn, AC.BAreg.StepN);
-  setparam(&c.bwagen_soff, AC.BAreg.w_SOffset);
-  setparam(&c.bwagen_srecr, AC.BAreg.w_SRecR);
-  setparam(&c.bwagen_sdepd, AC.BAreg.w_SDepD);
-  setparam(&c.bwagen_wrecrl, AC.BAreg.w_WRecRL);
-  setparam(&c.beragen_soff, AC.BeAreg.r_SOffset);
-  setparam(&c.beragen_srecr, AC.BeAreg.r_SRecR);
-  setparam(&c.beragen_sdepd, AC.BeAreg.r_SDepD);
-  setparam(&c.beragen_stepn, AC.BeAreg.StepN);
-  setparam(&c.bewagen_soff, AC.BeAreg.w_SOffset);
-  setparam(&c.bewagen_srecr, AC.BeAreg.w_SRecR);
-  setparam(&c.bewagen_sdepd, AC.BeAreg.w_SDepD);
-  setparam(&c.bewagen_wrecrl, AC.BeAreg.w_WRecRL);
+  copy_start_registers(AC.FAreg, {&c.fragen_soff, &c.fragen_srecr, &c.fragen_sdepd, &c.fragen_stepn},
+                       {&c.fwagen_soff, &c.fwagen_srecr, &c.fwagen_sdepd, &c.fwagen_wrecrl});
+  copy_start_registers(AC.BAreg, {&c.bragen_soff, &c.bragen_srecr, &c.bragen_sdepd, &c.bragen_stepn},
+                       {&c.bwagen_soff, &c.bwagen_srecr, &c.bwagen_sdepd, &c.bwagen_wrecrl});
+  copy_start_registers(AC.BeAreg,
+                       {&c.beragen_soff, &c.beragen_srecr, &c.beragen_sdepd, &c.beragen_stepn},
+                       {&c.bewagen_soff, &c.bewagen_srecr, &c.bewagen_sdepd, &c.bewagen_wrecrl});
   setparam(&c.fwa_strobe, AC.GetFWAs());
   setparam(&c.bwa_strobe, AC.GetBWAs());
   setparam(&c.beagen_rbypass, c.fir_sym != 0 ? AC.GetBRBypass() : 0xffff);
@@ -373,9 +393,8 @@ bool plan_case(CHAN& c, int dataT, int coefT, int inrateT, int mxinrate) {
   AC.SetName(c.fir_diff, dataT, coefT, c.fir_nchan, inrateT, c.fir_sym, c.fir_dec, c.fir_int);
   std::snprintf(c.filter_case, sizeof c.filter_case, "%s", AC.Getcasename());
   if (!AC.ValidCase()) return false;
-  if ((g.printout & kOutDbg) && f_dbg)
-    std::fprintf(f_dbg.get(), "fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(),
-                 inrateT, mxinrate);
+  mydebugC(strfmt("fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(), inrateT,
+                  mxinrate));
   AC.SetTables();
   AC.SetRegs();
   copy_planner_registers(c);
