@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "config/config.h"
 #include "vartable/defaults.h"
@@ -42,7 +43,8 @@
 #include "verify/pfiranalysis.h"
 #include "config/preconfig.h"
 #include "records.h"
-#include "driver/replacement.h"
+#include "output/outputs.h"
+#include "output/replacement.h"
 #include "verify/response.h"
 #include "output/responseout.h"
 #include "output/responseplot.h"
@@ -190,7 +192,9 @@ void BM_Response(benchmark::State& state, const char* control) {
       state.PauseTiming();
       dir.fresh();
       state.ResumeTiming();
-      write_response(control);
+      ResponseTexts texts = response_texts(control);
+      add_output_text(control, "csv", kOutResponse, std::move(texts.csv));
+      add_output_text(control, "svg", kOutResponse, std::move(texts.svg));
       close_outputs();
     } else {
       ChipResponse resp = chip_response(g, chan);
@@ -213,7 +217,7 @@ using Clock = std::chrono::steady_clock;
 // temporary command file), the computation and check passes, packing,
 // formatting the outputs, writing them to their files.
 void timed_run(const char* control, double spent[kStages]) {
-  int over_ride = 0;
+  bool override_seen = false;
   auto t0 = Clock::now();
   init();
   reset_source_locations(control);
@@ -225,7 +229,7 @@ void timed_run(const char* control, double spent[kStages]) {
     if (tmp.create(temporary_command_file()) == 0 && tmp.write_all(text.data(), text.size()) == 0)
       tmp.commit();
   }
-  cmdin(control, &over_ride);
+  cmdin(control, Pass::kFirst, &override_seen);
   note_values_read();
   auto t1 = Clock::now();
   mymsgfun("cmd7420 - revWorking, Feb 14 2005\n");
@@ -236,7 +240,7 @@ void timed_run(const char* control, double spent[kStages]) {
   for (int c = 0; c < 4; ++c) pfir_analysis(c);
   calc_power();
   note_values_computed();
-  if (over_ride) cmdin(control, &over_ride);
+  if (override_seen) cmdin(control, Pass::kOverride, nullptr);
   auto t2 = Clock::now();
   setregs();
   auto t3 = Clock::now();

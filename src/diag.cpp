@@ -7,23 +7,23 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "records.h"
-#include "driver/replacement.h"
 
 int exit_status = 0;
+int err = 0;
 
 namespace {
 
 void (*end_hook)(int) = nullptr;
 
-// The tag of the write error: writing the outputs is the driver's last step.
+// Fixed output text, not a source line: the tag of the write error (writing
+// the outputs is the driver's last step).
 const char* const kWriteModule = "driver";
 constexpr int kWriteLine = 10;
 
-// Writes `text` to each listed output whose printout bit is set.
+// Writes `text` to each listed output that is open.
 void to_outputs(std::initializer_list<int> bits, const std::string& text) {
   for (int bit : bits) {
-    if ((g.printout & bit) && output_file(bit))
+    if (output_file(bit))
       std::fputs(text.c_str(), output_file(bit).get());
   }
 }
@@ -110,6 +110,13 @@ void report_stderr_only(Severity severity, const std::string& text) {
   keep(severity, text);
 }
 
+void report_outside_run(const std::string& text) { std::fputs(text.c_str(), stderr); }
+
+void report_stderr_and_analysis(Severity severity, const std::string& text) {
+  report_stderr_only(severity, text);
+  to_outputs({kOutAnl}, text);
+}
+
 const std::vector<RunDiagnostic>& run_diagnostics() { return diagnostics; }
 
 void reset_run_diagnostics() { diagnostics.clear(); }
@@ -137,41 +144,7 @@ std::string located_line(const RunDiagnostic& d) {
                 d.severity == Severity::kError ? "error" : "warning", one_line(d.text).c_str());
 }
 
-namespace {
-
-// Saves and renames the open outputs of `bits` and drops the others. A write
-// error is reported (into the outputs still open, too) and narrows the
-// outputs replaced to the reports: a register image that was not written
-// whole must not stand beside ones that were. True when nothing failed.
-bool replace_open_outputs(int bits) {
-  bool clean = true;
-  OutputFailure failure;
-  while (!save_outputs(bits, &failure)) {
-    report_write_error(failure.name, failure.error);
-    bits &= kReportOutputs;
-    clean = false;
-  }
-  {
-    StopSignalsHeld held;
-    while (!replace_outputs(bits, &failure)) {
-      report_write_error(failure.name, failure.error);
-      bits &= kReportOutputs;
-      clean = false;
-    }
-  }
-  return clean;
-}
-
-}  // namespace
-
-void close_outputs() { replace_open_outputs(kAllOutputs); }
-
 void end_run(int status) { throw RunEnded{status}; }
-
-int finish_run(int status) {
-  if (!replace_open_outputs(kReportOutputs) && status == 0) status = 1;
-  return status;
-}
 
 void end_program(int status) {
   std::fflush(stdout);
@@ -181,3 +154,20 @@ void end_program(int status) {
 }
 
 void set_end_hook(void (*hook)(int status)) { end_hook = hook; }
+
+// ---- Shared helpers of the reporting code ----
+
+bool analysis_open() { return f_anl != nullptr; }
+
+// --- Notes of the configuration on standard output ------------------------
+
+void plan_note(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+}
+
+// ---- The analysis texts of the cross-checks and the PFIR report ----
+
+void write_analysis(const std::string& text) {
+  if (analysis_open()) std::fputs(text.c_str(), f_anl.get());
+}

@@ -2,6 +2,9 @@
 // CHAN (chan[0..3], channels A to D). The leading fields are the control-file
 // variables in catalogue order; the fields after them are set only by the
 // program. An int variable holds -1 and a double -1.0 while it is not set.
+// Also the direction of a pair in its two stored forms (g.mode and each
+// channel's xmt) as named constants, and the per-channel questions asked of
+// the records everywhere: the pair's direction and its split-I/Q.
 #pragma once
 
 // The 85 chip-wide control-file variables, in catalogue order.
@@ -93,8 +96,18 @@ struct GeneralVars {
   double fck;
 };
 
+// The direction of a pair in g.mode[pair] (pairs AB and CD).
+constexpr int kModeUnset = -1;  // no mode declared yet
+constexpr int kModeTransmit = 1;
+constexpr int kModeReceive = 2;
+
+// The same direction in each channel's xmt, as the catalogue and the
+// register map read it (-1 while its pair has no mode).
+constexpr int kXmtTransmit = 1;
+constexpr int kXmtReceive = 0;
+
 struct GENERAL : GeneralVars {
-  int mode[2];   // per pair (AB, CD): -1 undeclared, 1 transmit, 2 receive
+  int mode[2];   // per pair (AB, CD): kModeUnset, kModeTransmit or kModeReceive
   int printout;  // open outputs: 1 anl, 2 kx330, 4 sim, 8 tbl, 16 dbg, 32 h
   int chanin;
   int chanout;
@@ -292,6 +305,14 @@ constexpr int kNumChannels = 4;
 
 extern GENERAL g;
 extern CHAN chan[kNumChannels];
+
+// The direction of channel ch's pair.
+inline int pair_mode(int ch) { return g.mode[ch / 2]; }
+inline bool is_transmit(const CHAN& c) { return c.xmt == kXmtTransmit; }
+inline bool is_receive(const CHAN& c) { return c.xmt == kXmtReceive; }
+
+// Whether split-I/Q is on for channel ch's pair (splitiqAB or splitiqCD).
+inline bool split_iq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
 
 // Zeroes both records (the catalogue registration then marks every
 // variable field as not set).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "input/chancopy.h"
+#include "input/cleaning.h"
 #include "input/cmdin.h"
 #include "driver/driver.h"
 #include "input/numword.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "config/config.h"
+#include "config/sumtree.h"
 #include "test_util.h"
 
 using testing::internal::CaptureStderr;

@@ -12,7 +12,7 @@
 #include "vartable/defaults.h"
 #include "diag.h"
 #include "driver/driver.h"
-#include "driver/outputs.h"
+#include "output/outputs.h"
 #include "records.h"
 #include "vartable/strtab.h"
 

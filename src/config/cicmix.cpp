@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -13,19 +14,19 @@
 
 namespace {
 
-const char* const kModule = "config";
-
-constexpr int kTransmit = 1;
-constexpr int kReceive = 2;
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineInterpolationTooLarge = 657;
+constexpr int kLineDecimationTooLarge = 665;
+constexpr int kLineReceiveShiftBelow = 706;
+constexpr int kLineReceiveShiftAbove = 712;
 
 // Stands for a shift that no int can hold (a logarithm of zero or of a
 // negative count): far enough beyond 0..39 that the symmetry step cannot
 // bring it back into range.
 constexpr int kFarShift = 1 << 20;
 
-bool splitiq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
-
-bool live_receiver(const CHAN& c) { return c.powerdown == 0 && c.xmt == 0; }
+bool live_receiver(const CHAN& c) { return c.powerdown == 0 && is_receive(c); }
 
 // Receive CIC shift before the symmetry step and the clamp. Evaluated in
 // exactly this order: results at exact powers of two depend on it (nc 32
@@ -45,23 +46,16 @@ int receive_shift(int nc, int rshift, double gmix, double gzpad) {
 
 void receive_cic(int ch, int nc) {
   CHAN& c = chan[ch];
-  if (nc > 256) myerrfun("CIC decimation amount is too large", kModule, 665);
+  if (nc > 256) myerrfun("CIC decimation amount is too large", kConfigTag, kLineDecimationTooLarge);
   c.g_zpad = ieee_div(1.0, g.rinf_zpad + 1.0);
   c.g_mix = 0.5;
   int rshift = c.cic_rshift == -1 ? 1 : c.cic_rshift;
   int shift = receive_shift(nc, rshift, c.g_mix, c.g_zpad);
   if (c.coefsym != 0) --shift;
   if (c.cic_rshift == -1 && shift < 0) rshift = 0;
-  if (shift < 0 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule, 706);
-    shift = 0;
-  }
-  if (shift > 39 && c.cic_shift == -1) {
-    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule, 712);
-    shift = 39;
-  }
+  shift = clamped_cic_shift(shift, c.cic_shift, kLineReceiveShiftBelow, kLineReceiveShiftAbove);
   // A bypassed CIC in split-I/Q still passes through the shifter.
-  bool bypassed_split = c.bypass_cic != 0 && splitiq_on(ch);
+  bool bypassed_split = c.bypass_cic != 0 && split_iq_on(ch);
   if (bypassed_split) shift = c.fir_sym == 0 ? 39 : 38;
   setparam(&c.cic_rshift, rshift);
   setparam(&c.cic_shift, shift);
@@ -77,22 +71,23 @@ void receive_cic(int ch, int nc) {
 void cic_settings(int ch) {
   WorkingOnChannel working(ch);
   CHAN& c = chan[ch];
-  int mode = g.mode[ch / 2];
+  int mode = pair_mode(ch);
   int nc = wrap_mul(c.cic_int, c.cic_dec);
   int nstage = 5;
-  if (mode == kTransmit && nc <= 294 && c.cic_xmt_5stg == -1) nstage = 6;
-  setparam(&c.cic_xmt_5stg, (mode == kTransmit && nstage == 5) ? 1 : 0);
-  setparam(&c.cic_xmt_d6stg, (mode == kTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
-  if (mode == kTransmit) {
-    if (nc > 1217) myerrfun("CIC interpolation amount is too large", kModule, 657);
+  if (mode == kModeTransmit && nc <= 294 && c.cic_xmt_5stg == -1) nstage = 6;
+  setparam(&c.cic_xmt_5stg, (mode == kModeTransmit && nstage == 5) ? 1 : 0);
+  setparam(&c.cic_xmt_d6stg, (mode == kModeTransmit && g.tout_rate == 2 && nstage == 6) ? 1 : 0);
+  if (mode == kModeTransmit) {
+    if (nc > 1217)
+      myerrfun("CIC interpolation amount is too large", kConfigTag, kLineInterpolationTooLarge);
     setparam(&c.cic_rcv, 2);
   }
-  if (mode == kReceive) receive_cic(ch, nc);
-  setparam(&c.cic_rcv_full, (mode == kReceive && c.fir_sym == 0) ? 1 : 0);
+  if (mode == kModeReceive) receive_cic(ch, nc);
+  setparam(&c.cic_rcv_full, (mode == kModeReceive && c.fir_sym == 0) ? 1 : 0);
   bool cross = g.rin_rate == 2 || (ch == 1 && g.splitiqAB != 0) || (ch == 3 && g.splitiqCD != 0);
-  setparam(&c.cic_rcv_cross, (mode == kReceive && cross) ? 1 : 0);
-  setparam(&c.cic_bypass, (mode == kTransmit && c.ncic == 0 && c.cic_2x == 0) ? 1 : 0);
-  setparam(&c.swap_rcv_tdly, (mode == kReceive && c.ncic == 0) ? 1 : 0);
+  setparam(&c.cic_rcv_cross, (mode == kModeReceive && cross) ? 1 : 0);
+  setparam(&c.cic_bypass, (mode == kModeTransmit && c.ncic == 0 && c.cic_2x == 0) ? 1 : 0);
+  setparam(&c.swap_rcv_tdly, (mode == kModeReceive && c.ncic == 0) ? 1 : 0);
 }
 
 // Multiplier defaults of one channel: the four inversions and data selects.
@@ -120,7 +115,7 @@ const MixerSelects kSplitSecond = {0, 0, 0, 0, 0, 0, 0, 0};
 
 void split_transmit_mixers(int first) {
   for (int ch = first; ch <= first + 1; ++ch) {
-    if (chan[ch].xmt != 1) continue;
+    if (!is_transmit(chan[ch])) continue;
     if (ch != first)
       default_selects(chan[ch], kSplitSecond);
     else
@@ -130,14 +125,14 @@ void split_transmit_mixers(int first) {
 
 void general_mixer(int ch) {
   CHAN& c = chan[ch];
-  int mode = g.mode[ch / 2];
-  if (mode == kReceive) {
+  int mode = pair_mode(ch);
+  if (mode == kModeReceive) {
     setparam(&c.mix_rcv_cmplx, (g.rin_rate > 0 && g.rin_cmplx == 1) ? 1 : 0);
     int quiet_isin = c.bypass_mix;
     int quiet_q = wrap_sub(1, g.rin_cmplx) | c.bypass_mix;
     default_selects(c, {0, 1, 0, 0, 1, wrap_sub(1, quiet_q), wrap_sub(1, quiet_q),
                         wrap_sub(1, quiet_isin)});
-  } else if (mode == kTransmit) {
+  } else if (mode == kModeTransmit) {
     int quiet_isin = wrap_sub(1, g.tout_cmplx) | c.bypass_mix;
     int quiet_qcos = wrap_sub(1, g.tout_cmplx);
     int quiet_qsin = c.bypass_mix;
@@ -154,13 +149,28 @@ void general_mixer(int ch) {
 
 }  // namespace
 
+int clamped_cic_shift(int shift, int user_shift, int line_below, int line_above) {
+  if (user_shift != -1) return shift;
+  if (shift < 0) {
+    mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kConfigTag,
+                 line_below);
+    return 0;
+  }
+  if (shift > 39) {
+    mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kConfigTag,
+                 line_above);
+    return 39;
+  }
+  return shift;
+}
+
 void cic_mix_config() {
   if (g.splitiqAB != 0) chan[1].ncic = chan[0].ncic;
   if (g.splitiqCD != 0) chan[3].ncic = chan[2].ncic;
   for (int ch = 0; ch < kNumChannels; ++ch) cic_settings(ch);
 
-  bool transceive = (live_receiver(chan[2]) || live_receiver(chan[3])) && chan[0].xmt == 1 &&
-                    chan[1].xmt == 1;
+  bool transceive = (live_receiver(chan[2]) || live_receiver(chan[3])) && is_transmit(chan[0]) &&
+                    is_transmit(chan[1]);
   if (g.splitiqAB != 0 && transceive) {
     setparam(&chan[0].mix_qsin, 2);
     setparam(&chan[1].mix_qsin, 0);

@@ -5,23 +5,30 @@
 // order, and the chip-wide sync-out and one-shot defaults.
 #include "config/config.h"
 
-#include <cstdio>
+#include <string>
 
 #include "config/cicmix.h"
-#include "diag.h"
-#include "pfir/firconfig.h"
 #include "config/gain.h"
 #include "config/interfaces.h"
+#include "config/reporttag.h"
+#include "config/sumtree.h"
+#include "diag.h"
+#include "numeric.h"
+#include "pfir/firconfig.h"
 #include "records.h"
 #include "vartable/strtab.h"
 
 namespace {
 
-const char* const kModule = "config";
-
-// Ints from the control file can be anything; products and quotients are
-// taken in 64 bits and wrapped to 32 as the chip's int arithmetic would.
-int wrap32(long long v) { return static_cast<int>(static_cast<unsigned int>(v)); }
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineForcedSplitIq = 216;
+constexpr int kLineUndefinedCount = 242;
+constexpr int kLineCicIntOdd = 243;
+constexpr int kLineCicDecOdd = 244;
+constexpr int kLineCicDecZero = 245;
+constexpr int kLineCicIntZero = 246;
+constexpr int kLineUnknownSyncMode = 361;
 
 // A 16-tap filter that passes its input unchanged, for a bypassed PFIR.
 void set_pass_through(CHAN& c) {
@@ -53,23 +60,24 @@ void pair_double_rate_words(int i) {
 }
 
 void set_cic_count(CHAN& c, int mode) {
-  int nc = wrap32(static_cast<long long>(c.cic_int) * c.cic_dec);
+  int nc = wrap_mul(c.cic_int, c.cic_dec);
   if (c.cic_2x + 1 == 0) {
-    myerrfun("cic_2x of -1 leaves the CIC count undefined; ncic not computed", kModule, 242);
+    myerrfun("cic_2x of -1 leaves the CIC count undefined; ncic not computed", kConfigTag,
+             kLineUndefinedCount);
     return;
   }
-  c.ncic = wrap32(static_cast<long long>(nc) / (c.cic_2x + 1) - 1);
+  c.ncic = wrap_sub(wrap_div(nc, c.cic_2x + 1), 1);
   // A zero count leaves ncic at -1, which reads as "not set" and packs as 0:
   // the chip would run its CIC by 1 without a word to the user.
   if (nc == 0 && c.powerdown == 0) {
-    if (c.cic_dec == 0) myerrfun("cic_dec must not be 0", kModule, 245);
-    if (c.cic_int == 0) myerrfun("cic_int must not be 0", kModule, 246);
+    if (c.cic_dec == 0) myerrfun("cic_dec must not be 0", kConfigTag, kLineCicDecZero);
+    if (c.cic_int == 0) myerrfun("cic_int must not be 0", kConfigTag, kLineCicIntZero);
   }
   if (c.cic_2x == 1 && nc % 2 != 0) {
-    if (mode == 1)
-      myerrfun("cic_int must be even for double rate", kModule, 243);
+    if (mode == kModeTransmit)
+      myerrfun("cic_int must be even for double rate", kConfigTag, kLineCicIntOdd);
     else
-      myerrfun("cic_dec must be even for double rate", kModule, 244);
+      myerrfun("cic_dec must be even for double rate", kConfigTag, kLineCicDecOdd);
   }
 }
 
@@ -86,7 +94,7 @@ int sync_code(int sync_mode) {
 void set_sync_defaults(CHAN& c) {
   int s = sync_code(g.sync_mode);
   if (s == 0) {
-    myerrfun("sync_mode unknown! Must be from 0 - 9.", kModule, 361);
+    myerrfun("sync_mode unknown! Must be from 0 - 9.", kConfigTag, kLineUnknownSyncMode);
     return;
   }
   setparam(&c.fir_sync, s);
@@ -105,26 +113,28 @@ void set_sync_defaults(CHAN& c) {
 bool configure_channel(int i) {
   WorkingOnChannel working(i);
   CHAN& c = chan[i];
-  int mode = g.mode[i / 2];
+  int mode = pair_mode(i);
   if (c.bypass_fir == 1) set_pass_through(c);
-  std::printf("%d\n", c.fir_dec);
-  int double_rate = (mode == 1 && g.tout_rate == 2) || (mode == 2 && g.rin_rate == 2) ? 1 : 0;
+  plan_note(std::to_string(c.fir_dec));
+  bool transmit_double = mode == kModeTransmit && g.tout_rate == 2;
+  int double_rate = transmit_double || (mode == kModeReceive && g.rin_rate == 2) ? 1 : 0;
   setparam(&c.cic_2x, double_rate);
   if (double_rate && g.splitiq != 1) {
-    mywarningfun("splitiq must be 1 in double rate mode. Forcing to 1", kModule, 216);
+    mywarningfun("splitiq must be 1 in double rate mode. Forcing to 1", kConfigTag,
+                 kLineForcedSplitIq);
     g.splitiq = g.splitiqAB = g.splitiqCD = 1;
   }
   if (double_rate && i % 2 == 1) pair_double_rate_words(i);
   set_cic_count(c, mode);
   fir_config(&c, i);
   set_sync_defaults(c);
-  return mode == 2 && c.powerdown == 0;
+  return mode == kModeReceive && c.powerdown == 0;
 }
 
 int live_transmit_channels() {
   int n = 0;
   for (const CHAN& c : chan)
-    if (c.xmt == 1 && c.powerdown == 0) ++n;
+    if (is_transmit(c) && c.powerdown == 0) ++n;
   return n;
 }
 

@@ -1,5 +1,3 @@
 // config.h — the per-channel configuration loop and the chip-wide passes after it.
 #pragma once
-#include "config/sumtree.h"
-
 void config();

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "config/cicmix.h"
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -17,9 +19,28 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineGainAndLsb = 1738;
+constexpr int kLineGainAndMsb = 1750;
+constexpr int kLineMsbWithoutLsb = 1754;
+constexpr int kLineTransmitOverallGain = 1770;
+constexpr int kLineTransmitPowerMeter = 1782;
+constexpr int kLineTransmitShiftBelow = 1836;
+constexpr int kLineTransmitShiftAbove = 1841;
+constexpr int kLineGainRange = 1929;
+constexpr int kLineSymmetricGainRange = 1931;
+constexpr int kLineGainConstraint = 1945;
+constexpr int kLineReceiveMsbWithoutLsb = 1962;
+constexpr int kLineReceiveGainAndLsb = 1973;
+constexpr int kLineReceiveGainRange = 1976;
+constexpr int kLineReceiveOverallGain = 1988;
+constexpr int kLineAgcFrozen = 2012;
+constexpr int kLineAgcTc = 2052;
+constexpr int kLineAgcCf = 2058;
+constexpr int kLineAgcMode = 2064;
+constexpr int kLineAgcThresh = 2117;
 
-constexpr int kReceive = 2;
 constexpr int kMaxGainWord = 0x7FFFF;  // 19 bits: gain_msb (3) and gain_lsb (16)
 
 // A double is taken as set when it is above -0.5.
@@ -27,8 +48,9 @@ bool is_set(double v) { return v > -0.5; }
 
 double log2_of(double x) { return std::log(x) / std::log(2.0); }
 
-// A gain word from its double value (already floored or truncated).
-int gain_word(double v) { return clamp_to_int(v, 0, kMaxGainWord, kMaxGainWord); }
+// A value for the 19-bit gain word from its double (already floored or
+// truncated), held to the field's range.
+int clamped_gain_word(double v) { return clamp_to_int(v, 0, kMaxGainWord, kMaxGainWord); }
 
 // A working gain value from its double (already floored): exact whenever an
 // int holds it, so that the shifts and the gain follow it; NaN counts as
@@ -40,8 +62,9 @@ int shift_0_to_7(double v) { return clamp_to_int(v, 0, 7, 7); }
 
 void overall_gain_warning(CHAN& c, int line) {
   if (is_set(c.overall_gain) && c.gain_lsb != -1) {
-    mywarningfun("Gain block gain has been set with gain_lsb or gain, but overall_gain is also set.",
-                 kModule, line);
+    mywarningfun(
+        "Gain block gain has been set with gain_lsb or gain, but overall_gain is also set.",
+        kConfigTag, line);
     mywarningC("    (gain block gain being set limits ability to get exactly overall_gain)\n");
   }
 }
@@ -55,18 +78,19 @@ void transmit_gain_word(CHAN& c) {
     if (is_set(c.gain))
       mywarningfun(
           "Both gain and gain_lsb are set; using gain_msb and gain_lsb values for gain block.",
-          kModule, 1738);
+          kConfigTag, kLineGainAndLsb);
     setparam(&c.gain_msb, 0);
     c.gain = gain_of_words(c.gain_msb, c.gain_lsb);
   } else if (c.gain_msb != -1) {
     if (is_set(c.gain))
       mywarningfun(
           "Both gain and gain_msb are set; using gain_msb and gain_lsb values for gain block.",
-          kModule, 1750);
-    if (c.gain_lsb == -1) mywarningfun("gain_msb is set, but gain_lsb is not.", kModule, 1754);
+          kConfigTag, kLineGainAndMsb);
+    if (c.gain_lsb == -1)
+      mywarningfun("gain_msb is set, but gain_lsb is not.", kConfigTag, kLineMsbWithoutLsb);
     c.gain = gain_of_words(c.gain_msb, c.gain_lsb);
   } else if (is_set(c.gain)) {
-    int gainTmp = gain_word(std::floor(c.gain * 4096.0));
+    int gainTmp = clamped_gain_word(std::floor(c.gain * 4096.0));
     setparam(&c.gain_msb, gainTmp >> 16);
     setparam(&c.gain_lsb, gainTmp & 0xFFFF);
   }
@@ -118,7 +142,7 @@ void sum_tree_shift(double sumshiftTmp, int& sumshift, double& g_sum) {
 double max_transmit_overall_gain() {
   double largest = 0.0;
   for (int ch = 0; ch < kNumChannels; ++ch)
-    if (g.mode[ch / 2] != kReceive && chan[ch].overall_gain > largest)
+    if (pair_mode(ch) != kModeReceive && chan[ch].overall_gain > largest)
       largest = chan[ch].overall_gain;
   return largest;
 }
@@ -138,66 +162,55 @@ void normalise_gain(int& G, int& firshift, bool symmetric) {
   }
 }
 
-void transmit_channel(int ch) {
-  CHAN& c = chan[ch];
+// The gain word from the control file, the overall gain's default and the
+// power meter, which measures only the input of a transmit channel.
+void transmit_gain_defaults(CHAN& c) {
   transmit_gain_word(c);
-  overall_gain_warning(c, 1770);
+  overall_gain_warning(c, kLineTransmitOverallGain);
   if (!is_set(c.overall_gain)) c.overall_gain = 1.0;
   if (c.pwr_mtr_on != 0)
-    mywarningfun("Power meter being used in transmit mode; only measures power of input", kModule,
-                 1782);
+    mywarningfun("Power meter being used in transmit mode; only measures power of input",
+                 kConfigTag, kLineTransmitPowerMeter);
   setparam(&c.pwr_mtr_sync, 7);
   setparam(&c.pwr_mtr_integ, 0);
+}
 
-  int max_pfir_mag_sum = max_phase_magnitude(c);
-  int firshift = shift_0_to_7(std::ceil(21.0 - log2_of(max_pfir_mag_sum)));
+// The gain before the sum shift is known: the user's, or the one that brings
+// the FIR's peak to full scale.
+int first_transmit_gain(const CHAN& c, int max_pfir_mag_sum, int firshift) {
+  if (c.gain_lsb != -1) return working_gain(std::floor(c.gain * 4096.0));
   double fir_peak_gain = max_pfir_mag_sum / std::pow(2.0, 21 - firshift);
-  int G;
-  if (c.gain_lsb == -1) {
-    G = working_gain(std::floor(ieee_div(4096.0, fir_peak_gain)));
-    if (c.fir_sym != 0) G >>= 1;
-  } else {
-    G = working_gain(std::floor(c.gain * 4096.0));
-  }
-  c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));
+  int G = working_gain(std::floor(ieee_div(4096.0, fir_peak_gain)));
+  if (c.fir_sym != 0) G >>= 1;
+  return G;
+}
 
+// The transmit CIC shift and the CIC gain g_cic.
+void set_transmit_cic_shift(CHAN& c) {
   double cicshiftTmp = std::pow(static_cast<double>(c.cic_int), 5.0 - c.cic_xmt_5stg);
   bool no_cic = c.cic_int == 1 || c.cic_bypass != 0;
   int cicshift = no_cic ? 39 : transmit_cic_shift(cicshiftTmp);
-  if (c.cic_shift == -1) {
-    if (cicshift < 0) {
-      mywarningfun("CIC shift was calculated to be negative; setting to 0 as MIN value", kModule,
-                   1836);
-      cicshift = 0;
-    }
-    if (cicshift > 39) {
-      mywarningfun("CIC shift was calculated to be over 39; setting to 39 as MAX value", kModule,
-                   1841);
-      cicshift = 39;
-    }
-  }
+  cicshift =
+      clamped_cic_shift(cicshift, c.cic_shift, kLineTransmitShiftBelow, kLineTransmitShiftAbove);
   setparam(&c.cic_shift, cicshift);
   c.g_cic = no_cic ? 1.0 : cicshiftTmp * std::pow(2.0, cicshift - 41.0);
+}
 
-  double sumshiftTmp =
-      ieee_div(max_transmit_overall_gain(), c.g_fir * c.g_cic * G / 4096.0);
-  int sumshift = 0;
-  sum_tree_shift(sumshiftTmp, sumshift, c.g_sum);
-  setparam(&g.sum_shift, sumshift);
-
-  if (c.gain_lsb == -1) {
-    G = working_gain(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
-    normalise_gain(G, firshift, c.fir_sym != 0);
-  }
+void warn_gain_range(const CHAN& c, int G) {
   if (c.fir_sym == 0 && (G > 4096 || G <= 2047))
-    mywarningfun("Gain is not in optimal range (2048 < gain < 4096 is optimal).", kModule, 1929);
+    mywarningfun("Gain is not in optimal range (2048 < gain < 4096 is optimal).", kConfigTag,
+                 kLineGainRange);
   if (c.fir_sym != 0 && (G > 2047 || G <= 1023))
     mywarningfun("Gain is not in optimal range (1024 < gain < 2047 is optimal due to symmetry).",
-                 kModule, 1931);
+                 kConfigTag, kLineSymmetricGainRange);
+}
 
+// Stores the gain word, the gain and the FIR shift, then checks the gain
+// constraint.
+void store_transmit_gain(CHAN& c, int G, int firshift, int max_pfir_mag_sum) {
   // Only the word is held to its 19 bits; the gain keeps G, so that a gain
   // beyond the field is still seen by the constraint and the sanity checks.
-  int word = gain_word(G);
+  int word = clamped_gain_word(G);
   setparam(&c.gain_lsb, word & 0xFFFF);
   setparam(&c.gain_msb, word >> 16);
   c.gain = G / 4096.0;
@@ -207,9 +220,31 @@ void transmit_channel(int ch) {
 
   if (c.gain * c.g_fir * c.g_cic > 1.0) {
     myerrfun("settings violate gain constraint:  gain * fir_gain * cic_gain must not be over 1.0",
-             kModule, 1945);
+             kConfigTag, kLineGainConstraint);
     myerrorC("   try decreasing gain or overall_gain\n");
   }
+}
+
+void transmit_channel(int ch) {
+  CHAN& c = chan[ch];
+  transmit_gain_defaults(c);
+  int max_pfir_mag_sum = max_phase_magnitude(c);
+  int firshift = shift_0_to_7(std::ceil(21.0 - log2_of(max_pfir_mag_sum)));
+  int G = first_transmit_gain(c, max_pfir_mag_sum, firshift);
+  c.g_fir = ieee_div(c.sumtap, c.fir_int * std::pow(2.0, 21 - firshift));
+  set_transmit_cic_shift(c);
+
+  double sumshiftTmp = ieee_div(max_transmit_overall_gain(), c.g_fir * c.g_cic * G / 4096.0);
+  int sumshift = 0;
+  sum_tree_shift(sumshiftTmp, sumshift, c.g_sum);
+  setparam(&g.sum_shift, sumshift);
+
+  if (c.gain_lsb == -1) {
+    G = working_gain(std::floor(ieee_div(c.overall_gain * 4096.0, c.g_fir * c.g_cic * c.g_sum)));
+    normalise_gain(G, firshift, c.fir_sym != 0);
+  }
+  warn_gain_range(c, G);
+  store_transmit_gain(c, G, firshift, max_pfir_mag_sum);
 }
 
 // --- Receive ----------------------------------------------------------------
@@ -224,20 +259,20 @@ void default_receive_word(CHAN& c, int gaini) {
 // gain), so the word is held to its range and the user told.
 int fitted_receive_word(double word) {
   if (!(word >= 0.0 && word <= kMaxGainWord))
-    myerrfun("gain must be at least 0 and below 128", kModule, 1976);
-  return gain_word(word);
+    myerrfun("gain must be at least 0 and below 128", kConfigTag, kLineReceiveGainRange);
+  return clamped_gain_word(word);
 }
 
 void receive_gain_word(CHAN& c) {
   if (c.gain_msb != -1 && c.gain_lsb == -1) {
-    mywarningfun("Set gain_msb without setting gain_lsb...ignoring gain_msb setting.", kModule,
-                 1962);
+    mywarningfun("Set gain_msb without setting gain_lsb...ignoring gain_msb setting.", kConfigTag,
+                 kLineReceiveMsbWithoutLsb);
     c.gain_msb = -1;
   }
   if (c.gain_lsb != -1) setparam(&c.gain_msb, 0);
   if (is_set(c.gain) && c.gain_lsb != -1) {
-    mywarningfun("Both gain and gain_lsb are set...ignoring gain, using gain_lsb setting.", kModule,
-                 1973);
+    mywarningfun("Both gain and gain_lsb are set...ignoring gain, using gain_lsb setting.",
+                 kConfigTag, kLineReceiveGainAndLsb);
     c.gain = -1.0;
   }
   if (c.gain != -1.0)
@@ -256,7 +291,7 @@ int receive_fir_shift(CHAN& c) {
   if (c.agc_freeze != 0 && fir_gain(firshift) >= 2.0) {
     mywarningfun(
         "agc_freeze is high, so assuming AGC is not used. Trying to set fir_shift so that gain",
-        kModule, 2012);
+        kConfigTag, kLineAgcFrozen);
     mywarningC(
         "    in FIR block does not exceed 2.0 (note that fir_shift can not go lower than 0).\n");
     while (fir_gain(firshift) >= 2.0) --firshift;
@@ -264,37 +299,34 @@ int receive_fir_shift(CHAN& c) {
   return shift_0_to_7(firshift);
 }
 
-void agc_settings(CHAN& c) {
-  if (c.agc_freeze != 0) {
-    for (int* field : {&c.agc_min, &c.agc_max, &c.agc_thresh, &c.agc_Dblw, &c.agc_Dabv, &c.agc_Dzro,
-                       &c.agc_Dsat})
-      setparam(field, 0);
-    return;
-  }
+// The AGC's targets that the control file left out, with their defaults.
+void agc_target_defaults(CHAN& c) {
   if (c.agc_tc == -1) {
-    mywarningfun(
-        "agc_freeze is 0 (i.e., agc is on), but agc_tc (target agc time constant in", kModule, 2052);
+    mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_tc (target agc time constant in",
+                 kConfigTag, kLineAgcTc);
     mywarningC("microseconds) not set. Defaulting to 1000 microseconds.\n");
     setparam(&c.agc_tc, 1000);
   }
   if (c.agc_cf == -1) {
     mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_cf (target agc crest factor in",
-                 kModule, 2058);
+                 kConfigTag, kLineAgcCf);
     mywarningC("dB) not set. Defaulting to 10dB.\n");
     setparam(&c.agc_cf, 10);
   }
   if (c.agc_mode < 0 || c.agc_mode > 2) {
     mywarningfun("agc_freeze is 0 (i.e., agc is on), but agc_mode (0 for CDMA, 1 for narrowband",
-                 kModule, 2064);
+                 kConfigTag, kLineAgcMode);
     mywarningC("and 2 for mixed signals) not set or set wrong. Defaulting to 2 (mixed).\n");
     c.agc_mode = 2;
   }
+}
 
+// The AGC step D from the time constant, and the four step fields. Returns D.
+int set_agc_steps(CHAN& c) {
   // The time constant in output samples: microseconds times MHz.
   double TC_samples = ieee_div(c.agc_tc * g.fck, wrap_mul(c.cic_dec, c.fir_dec));
   // The AGC step is a 4-bit field; NaN and -inf give 0.
   int D = clamp_to_int(std::floor(log2_of(TC_samples) - 1.25), 0, 15, 0);
-  double TC = std::pow(2.0, D + 1.75);
   setparam(&c.agc_Dblw, D);
   if (c.agc_mode == 2)
     setparam(&c.agc_Dabv, D <= 1 ? 0 : D - 2);
@@ -302,7 +334,12 @@ void agc_settings(CHAN& c) {
     setparam(&c.agc_Dabv, D);
   setparam(&c.agc_Dzro, D <= 3 ? 0 : D - 4);
   setparam(&c.agc_Dsat, D <= 3 ? 0 : D - 4);
+  return D;
+}
 
+// The AGC's gain limits around the gain word, and its magnitude threshold
+// from the crest factor.
+void set_agc_limits(CHAN& c) {
   int gaini = wrap_add(c.gain_lsb, wrap_mul(65536, c.gain_msb & 7));
   setparam(&c.agc_min, wrap_sub(gaini >> 3, 2));
   double zero_step = std::pow(2.0, -static_cast<double>(c.agc_Dzro) - 2.0);
@@ -313,18 +350,31 @@ void agc_settings(CHAN& c) {
   double scaled = c.agc_mode == 0 ? RMS * 0.6745 : c.agc_mode == 1 ? RMS : RMS * 1.28;
   int agcThresh = clamp_to_int(std::floor(scaled), INT_MIN, INT_MAX, INT_MAX);
   if (agcThresh > 255 && c.agc_thresh == -1) {
-    mywarningfun("agc_thresh calculated to be higher than 255. Setting to 255.", kModule, 2117);
+    mywarningfun("agc_thresh calculated to be higher than 255. Setting to 255.", kConfigTag,
+                 kLineAgcThresh);
     mywarningC("    check that agc_cf is not too low and that agc_mode is correct.");
     agcThresh = 255;
   }
   setparam(&c.agc_thresh, agcThresh);
+}
+
+void agc_settings(CHAN& c) {
+  if (c.agc_freeze != 0) {
+    for (int* field : {&c.agc_min, &c.agc_max, &c.agc_thresh, &c.agc_Dblw, &c.agc_Dabv, &c.agc_Dzro,
+                       &c.agc_Dsat})
+      setparam(field, 0);
+    return;
+  }
+  agc_target_defaults(c);
+  int D = set_agc_steps(c);
+  set_agc_limits(c);
   c.agcD = D;
-  c.agcTC = TC;
+  c.agcTC = std::pow(2.0, D + 1.75);
 }
 
 void receive_channel(CHAN& c) {
   receive_gain_word(c);
-  overall_gain_warning(c, 1988);
+  overall_gain_warning(c, kLineReceiveOverallGain);
   if (!is_set(c.overall_gain)) c.overall_gain = 2.0;
 
   int firshift = receive_fir_shift(c);
@@ -333,7 +383,7 @@ void receive_channel(CHAN& c) {
 
   if (c.gain_lsb == -1) {
     double gain = ieee_div(c.overall_gain, c.g_fir * c.g_cic * c.g_rshift * c.g_mix * c.g_zpad);
-    default_receive_word(c, gain_word(std::floor(gain * 4096.0 + 0.5)));
+    default_receive_word(c, clamped_gain_word(std::floor(gain * 4096.0 + 0.5)));
   }
   if (c.pwr_mtr_on != 0) {
     setparam(&c.pwr_mtr_sync, 0);
@@ -350,11 +400,11 @@ void receive_channel(CHAN& c) {
 void gain_config() {
   for (int ch = 0; ch < kNumChannels; ++ch) {
     WorkingOnChannel working(ch);
-    if (g.mode[ch / 2] != kReceive && chan[ch].powerdown == 0) transmit_channel(ch);
+    if (pair_mode(ch) != kModeReceive && chan[ch].powerdown == 0) transmit_channel(ch);
   }
   for (int ch = 0; ch < kNumChannels; ++ch) {
     WorkingOnChannel working(ch);
-    if (g.mode[ch / 2] == kReceive && chan[ch].powerdown == 0) receive_channel(chan[ch]);
+    if (pair_mode(ch) == kModeReceive && chan[ch].powerdown == 0) receive_channel(chan[ch]);
   }
 }
 
@@ -370,6 +420,5 @@ void calc_power() {
     if (g.pwr_dwn_cic_CD == 0) power += 0.75;
     power = power * g.fck * 1.8;
   }
-  if ((g.printout & kOutAnl) && f_anl)
-    std::fprintf(f_anl.get(), "Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck);
+  write_analysis(strfmt("Estimate power is %5.0lfmW at %5.1lf MHz and 1.8V\n", power, g.fck));
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -15,13 +16,62 @@
 
 namespace {
 
-const char* const kModule = "config";
-
-constexpr int kTransmit = 1;
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLinePins = 1009;
+constexpr int kLineBits = 1010;
+constexpr int kLineSamplesPerTog = 1049;
+constexpr int kLineTinfPins = 1055;
+constexpr int kLineNotEnoughTime = 1063;
+constexpr int kLineParallelIqCycles = 1071;
+constexpr int kLineFasterThanMaximum = 1076;
+constexpr int kLineSeriesDelay = 1117;
+constexpr int kLineSecondLoadPoint = 1199;
+constexpr int kLineTimingDebug = 1219;
+constexpr int kLineNoCycle = 1240;
+constexpr int kLineNoFsoDelay = 1659;
 
 int cycle_len(const CHAN& c) { return wrap_mul(wrap_add(c.ncic, 1), c.fir_int); }
 
-bool splitiq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
+// Clock, counted in chip clocks, at which channel ch's FIR swap toggle falls
+// for a frame-strobe output delay fsoDly, cycleSft whole cycles later.
+int getTogDly(int ch, int fsoDly, int cycleSft) {
+  const CHAN& c = chan[ch];
+  int len = cycle_len(c);
+  return wrap_add(wrap_sub(len, wrap_mul(wrap_add(c.sck_div, 1), fsoDly)), wrap_mul(cycleSft, len));
+}
+
+// Earliest clock at which datNum serial words of tword clocks each, after a
+// frame-strobe delay, have arrived.
+int getSrtvDlyMin(int ch, int tword, int delay, int datNum) {
+  int clkDiv = wrap_add(chan[ch].sck_div, 1);
+  return wrap_add(wrap_mul(wrap_add(wrap_mul(tword, datNum), delay), clkDiv), 17);
+}
+
+// Latest such clock (one slow clock later when the cycle is not a whole
+// number of slow clocks).
+int getSrtvDlyMax(int ch, int tword, int delay, int datNum) {
+  const CHAN& c = chan[ch];
+  int clkDiv = wrap_add(c.sck_div, 1);
+  int latest = getSrtvDlyMin(ch, tword, delay, datNum);
+  // With no slow clock at all there is no partial slow clock either.
+  if (clkDiv != 0 && wrap_rem(cycle_len(c), clkDiv) != 0) latest = wrap_add(latest, c.sck_div);
+  return latest;
+}
+
+// Smallest number of whole cycles k >= 0 with getTogDly(ch, 0, k) >
+// srtvDly - getTogDly(ch, 0, 0); 0 when the channel's cycle length is not
+// positive (no such k need exist).
+int getCycleSft(int ch, int srtvDly) {
+  int len = cycle_len(chan[ch]);
+  if (len <= 0) return 0;
+  // getTogDly(ch, 0, k) is (k + 1) × len, so counting k up from 0 stops at
+  // the first k with (k + 1) × len > srtvDly - len: computed directly, as
+  // counting could take billions of steps for a huge srtvDly.
+  int64_t target = static_cast<int64_t>(srtvDly) - getTogDly(ch, 0, 0);
+  if (target < len) return 0;
+  return static_cast<int>(target / len);
+}
 
 int& own_rinf_sel(int ch) {
   switch (ch) {
@@ -30,11 +80,6 @@ int& own_rinf_sel(int ch) {
     case 2: return g.rinf_sel_C;
     default: return g.rinf_sel_D;
   }
-}
-
-// Alignment notes go to the analysis file only.
-void anl_note(const std::string& text) {
-  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
 }
 
 // ⌈a / b⌉ as "quotient, plus one for a remainder"; b must not be 0.
@@ -145,7 +190,7 @@ LoadPoints load_points(const CHAN& c, const Timing& t) {
       mywarningfun(
           "Maximum rate non-tdm iq series mode must have delay of 1 if pins >= bits...using 1 for "
           "delay.",
-          kModule, 1117);
+          kConfigTag, kLineSeriesDelay);
     return {value_of(row.xa, t), value_of(row.xb, t), value_of(row.ya, t), value_of(row.yb, t)};
   }
   return {0, 0, 0, 0};  // unreachable: every kind ends in an kAlways row
@@ -225,21 +270,21 @@ void report_found(CHAN& c, Note note, int dly, bool& fsoSet) {
   switch (note) {
     case Note::kNone: break;
     case Note::kAB:
-      anl_note("Data can not be aligned. Aligning so channels a and b are");
-      anl_note(" one off of c and d.\n");
+      write_analysis("Data can not be aligned. Aligning so channels a and b are");
+      write_analysis(" one off of c and d.\n");
       break;
     case Note::kA:
     case Note::kD: {
       bool a = note == Note::kA;
       if (fsoSet) {  // a delay is chosen already: only point out the alternative
-        anl_note(a ? "  note:  can split a from b, c and d instead; just set"
-                   : "  note:  can split d from a, b and c instead; just set");
-        anl_note(strfmt(" tinf_fso_dly to %d.\n", dly));
+        write_analysis(a ? "  note:  can split a from b, c and d instead; just set"
+                         : "  note:  can split d from a, b and c instead; just set");
+        write_analysis(strfmt(" tinf_fso_dly to %d.\n", dly));
         return;
       }
-      anl_note(a ? "Data can not be aligned. Aligning so channels b c"
-                 : "Data can not be aligned. Aligning so channels a b");
-      anl_note(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
+      write_analysis(a ? "Data can not be aligned. Aligning so channels b c"
+                       : "Data can not be aligned. Aligning so channels a b");
+      write_analysis(a ? " and d are one off of a.\n" : " and c are one off of d.\n");
       break;
     }
   }
@@ -255,7 +300,7 @@ Kind search_kind(const CHAN& c) {
 void warn_no_cycle(int ch, int cycleLen) {
   mywarningfun(
       strfmt("Channel %d has a cycle length of %d; no frame strobe delay search.", ch, cycleLen),
-      kModule, 1240);
+      kConfigTag, kLineNoCycle);
 }
 
 // Looks for a frame-strobe output delay at which the FIR swap toggle falls
@@ -306,7 +351,7 @@ void second_load_point_in_cycle(const Timing& t, LoadPoints& lp) {
   if (!beyond || (g.tinf_tdm != 0 && t.ch != 0)) return;
   mywarningfun(
       "tinf_second too large compared to cycle length; going to try tinf_second mod cycle length.",
-      kModule, 1199);
+      kConfigTag, kLineSecondLoadPoint);
   mywarningC(" (will use exactly cycle lenth if it divides evenly).\n");
   mywarningC(" This problem generally occurs when tinf_delay is too large; in this case, decrease\n");
   mywarningC(" the delay. If the problem persists, try decreasing clock divide.\n");
@@ -317,45 +362,62 @@ void second_load_point_in_cycle(const Timing& t, LoadPoints& lp) {
   if (g.tinf_tdm == 0) lp.yb = lp.ya;
 }
 
-void interface_timing(CHAN& c, Timing& t) {
+// Frame-strobe counts: samples per toggle, slow clocks per cycle and per
+// word, words per frame.
+void frame_strobe_counts(CHAN& c, Timing& t) {
   int samples_per_tog = c.swap_wa_cnt == -1
                             ? 1
                             : wrap_div(wrap_add(c.swap_wa_cnt, 1), wrap_add(c.fir_cmplx, 1));
   setparam(&c.tinf_nfs, wrap_sub(samples_per_tog, 1));
   if (samples_per_tog == 0) {
-    mywarningfun("samples_per_tog==0, setting to 1, qerb need to look at this!\n", kModule, 1049);
+    mywarningfun("samples_per_tog==0, setting to 1, qerb need to look at this!\n", kConfigTag,
+                 kLineSamplesPerTog);
     samples_per_tog = 1;
   }
   t.ndivcks = wrap_div(t.cycleLen, t.clkDiv);
   setparam(&c.tinf_fs_cnt, wrap_sub(wrap_div(t.ndivcks, samples_per_tog), 1));
   if (c.tinf_pins == 3) {
-    mywarningfun("3 is not a legal setting for tinf_pins. Reset to 4.\n", kModule, 1055);
+    mywarningfun("3 is not a legal setting for tinf_pins. Reset to 4.\n", kConfigTag,
+                 kLineTinfPins);
     c.tinf_pins = 4;
   }
   t.tword = ceil_quotient(c.bits, c.pins);
   t.nchan = 1;
-  if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kTransmit ? 4 : 2;
+  if (g.tinf_tdm == 1) t.nchan = g.mode[1] == kModeTransmit ? 4 : 2;
+}
 
+// Checks that the words of a frame fit its cycle; settles whether the
+// interface runs at its maximum rate and the frame-strobe delay within the
+// cycle. Returns the words per frame.
+int check_word_rate(const CHAN& c, Timing& t) {
   int words = wrap_mul(wrap_mul(wrap_add(c.tinf_iqmux, 1), t.tword), t.nchan);
-  if (wrap_add(c.tinf_fs_cnt, 1) < words) myerrfun("Not enough time to get data in", kModule, 1063);
+  if (wrap_add(c.tinf_fs_cnt, 1) < words)
+    myerrfun("Not enough time to get data in", kConfigTag, kLineNotEnoughTime);
   if (t.cycleLen == 1 && c.tinf_pariq != 0)
-    myerrfun("IQ parallel mode needs at least two clock cycles to get data in.", kModule, 1071);
+    myerrfun("IQ parallel mode needs at least two clock cycles to get data in.", kConfigTag,
+             kLineParallelIqCycles);
   int fastest = wrap_mul(words, t.clkDiv);
   if (t.cycleLen < fastest)
-    myerrfun("Toggle and frame strobe coming faster than maximum rate.", kModule, 1076);
+    myerrfun("Toggle and frame strobe coming faster than maximum rate.", kConfigTag,
+             kLineFasterThanMaximum);
 
   t.delay = c.tinf_fs_dly;
   t.minrq = t.cycleLen == fastest ? 1 : 0;
-  if (c.tinf_pariq == 1 && g.mode[1] == kTransmit && t.cycleLen == 2) t.minrq = 1;
+  if (c.tinf_pariq == 1 && g.mode[1] == kModeTransmit && t.cycleLen == 2) t.minrq = 1;
   int delay_clocks = wrap_mul(t.clkDiv, t.delay);
   if (delay_clocks >= t.cycleLen) {
     int reduced = wrap_div(wrap_rem(delay_clocks, t.cycleLen), t.clkDiv);
-    anl_note(strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
-                    "%d.\n",
-                    t.ch, t.delay, reduced));
+    write_analysis(
+        strfmt("Channel %d FS delay of %d beyond cycle length. Using delay mod cycle length:  "
+               "%d.\n",
+               t.ch, t.delay, reduced));
     t.delay = reduced;
   }
+  return words;
+}
 
+// The two frame-strobe load points tinf_first and tinf_second.
+void set_load_points(CHAN& c, const Timing& t, int words) {
   LoadPoints lp = load_points(c, t);
   second_load_point_in_cycle(t, lp);
   if (t.ch == 0) {
@@ -364,7 +426,7 @@ void interface_timing(CHAN& c, Timing& t) {
                       t.nchan, g.tinf_tdm, t.minrq, t.delay, static_cast<unsigned>(lp.xa), lp.xb,
                       lp.ya, lp.yb, t.clkDiv, c.tinf_iqmux, c.tinf_cmplx, c.pins, c.bits,
                       wrap_add(c.tinf_fs_cnt, 1), words, wrap_add(c.tinf_nfs, 1), t.ndivcks),
-               kModule, 1219);
+               kConfigTag, kLineTimingDebug);
     setparam(&c.tinf_first, lp.xa);
     setparam(&c.tinf_second, lp.ya);
   }
@@ -372,12 +434,16 @@ void interface_timing(CHAN& c, Timing& t) {
     setparam(&c.tinf_first, lp.xb);
     setparam(&c.tinf_second, lp.yb);
   }
+}
 
+// The frame-strobe output delay: the one the search finds, else 1 with a
+// warning; held below fir_int when there is no CIC.
+void set_fso_delay(CHAN& c, const Timing& t) {
   bool fsoSet = false;
   search_fso_delay(c, t, fsoSet);
   if (!fsoSet) {
-    mywarningfun("Frame strobe delay can not be set properly with current configuration,", kModule,
-                 1659);
+    mywarningfun("Frame strobe delay can not be set properly with current configuration,",
+                 kConfigTag, kLineNoFsoDelay);
     mywarningC("  data from swap RAM might not come out properly.");
     mywarningC("  If problems, change sck_div, ncic or fir_int to fix.\n");
     mywarningC("  Also, if filter duty cycle is at 100% (always running), it should be okay.\n");
@@ -385,6 +451,13 @@ void interface_timing(CHAN& c, Timing& t) {
   }
   if ((c.cic_int == 1 || c.cic_bypass != 0) && c.tinf_fso_dly >= c.fir_int)
     c.tinf_fso_dly = wrap_sub(c.fir_int, 1);
+}
+
+void interface_timing(CHAN& c, Timing& t) {
+  frame_strobe_counts(c, t);
+  int words = check_word_rate(c, t);
+  set_load_points(c, t, words);
+  set_fso_delay(c, t);
 }
 
 void transmit_interface(int ch) {
@@ -409,7 +482,7 @@ void transmit_interface(int ch) {
 
 void receive_interface(int ch) {
   CHAN& c = chan[ch];
-  bool no_iq_mux = (c.pins == 16 && c.bits == 8) || c.fir_cmplx == 0 || splitiq_on(ch);
+  bool no_iq_mux = (c.pins == 16 && c.bits == 8) || c.fir_cmplx == 0 || split_iq_on(ch);
   setparam(&c.routf_iqmux, no_iq_mux ? 0 : 1);
   setparam(&c.tinf_src, 2);
   setparam(&c.routf_ctdm, g.routf_tdm);
@@ -435,44 +508,13 @@ void receive_interface(int ch) {
 
 }  // namespace
 
-int getTogDly(int ch, int fsoDly, int cycleSft) {
-  const CHAN& c = chan[ch];
-  int len = cycle_len(c);
-  return wrap_add(wrap_sub(len, wrap_mul(wrap_add(c.sck_div, 1), fsoDly)), wrap_mul(cycleSft, len));
-}
-
-int getSrtvDlyMin(int ch, int tword, int delay, int datNum) {
-  int clkDiv = wrap_add(chan[ch].sck_div, 1);
-  return wrap_add(wrap_mul(wrap_add(wrap_mul(tword, datNum), delay), clkDiv), 17);
-}
-
-int getSrtvDlyMax(int ch, int tword, int delay, int datNum) {
-  const CHAN& c = chan[ch];
-  int clkDiv = wrap_add(c.sck_div, 1);
-  int latest = getSrtvDlyMin(ch, tword, delay, datNum);
-  // With no slow clock at all there is no partial slow clock either.
-  if (clkDiv != 0 && wrap_rem(cycle_len(c), clkDiv) != 0) latest = wrap_add(latest, c.sck_div);
-  return latest;
-}
-
-int getCycleSft(int ch, int srtvDly) {
-  int len = cycle_len(chan[ch]);
-  if (len <= 0) return 0;
-  // getTogDly(ch, 0, k) is (k + 1) × len, so counting k up from 0 stops at
-  // the first k with (k + 1) × len > srtvDly - len: computed directly, as
-  // counting could take billions of steps for a huge srtvDly.
-  int64_t target = static_cast<int64_t>(srtvDly) - getTogDly(ch, 0, 0);
-  if (target < len) return 0;
-  return static_cast<int>(target / len);
-}
-
 void misc_config() {
   setparam(&g.en_AO, 1);
   setparam(&g.en_AFS, 1);
   setparam(&g.en_BO, 1);
   setparam(&g.en_BFS, 1);
   // Ports C and D are the sum inputs of a transmitting A/B pair.
-  int cd = (g.mode[0] == kTransmit && g.tout_sumin != 0) ? 0 : 1;
+  int cd = (g.mode[0] == kModeTransmit && g.tout_sumin != 0) ? 0 : 1;
   setparam(&g.en_CO, cd);
   setparam(&g.en_CFS, cd);
   setparam(&g.en_DO, cd);
@@ -483,10 +525,10 @@ void misc_config() {
     WorkingOnChannel working(ch);
     CHAN& c = chan[ch];
     if (c.pins != 4 && c.pins != 8 && c.pins != 16)
-      myerrfun("Pins must be 4,8, or 16", kModule, 1009);
+      myerrfun("Pins must be 4,8, or 16", kConfigTag, kLinePins);
     if (c.bits % 4 != 0 || c.bits == 0 || c.bits > 20)
-      myerrfun("Bits must be 4,8,12,16, or 20", kModule, 1010);
-    bool transmit = g.mode[ch / 2] == kTransmit;
+      myerrfun("Bits must be 4,8,12,16, or 20", kConfigTag, kLineBits);
+    bool transmit = pair_mode(ch) == kModeTransmit;
     if (transmit) {
       setparam(&c.tinf_pins, c.pins / 4);
       setparam(&c.tinf_bits, c.bits / 4);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "config/reporttag.h"
 #include "diag.h"
 #include "numeric.h"
 #include "records.h"
@@ -12,11 +13,21 @@
 
 namespace {
 
-const char* const kModule = "config";
+// Line tags of this file's reports, beside the stage's module tag kConfigTag:
+// fixed output text, not source lines.
+constexpr int kLineNoFreq = 63;
+constexpr int kLineFreqAndMsb = 65;
+constexpr int kLineBypassFreqMsb = 77;
+constexpr int kLineBypassFreq = 79;
+constexpr int kLineNoCicDec = 93;
+constexpr int kLineBypassCicDec = 99;
+constexpr int kLineNoCicInt = 107;
+constexpr int kLineBypassCicInt = 113;
+constexpr int kLineSplitTransmitComplex = 130;
+constexpr int kLineDoubleRateZpad = 150;
+constexpr int kLineFreqWords = 160;
 
 constexpr double kWord = 65536.0;  // weight of one 16-bit frequency word
-
-bool split_iq_on(int ch) { return ch <= 1 ? g.splitiqAB != 0 : g.splitiqCD != 0; }
 
 void force_split_iq() {
   g.splitiq = 1;
@@ -42,9 +53,10 @@ void settle_powerdown() {
 void check_mixer(CHAN& c) {
   if (c.bypass_mix == 0) {
     if (c.freq_msb == -1 && c.freq == -1.0)
-      myerrfun("Need to set either freq or freq_msb", kModule, 63);
+      myerrfun("Need to set either freq or freq_msb", kConfigTag, kLineNoFreq);
     if (c.freq_msb != -1 && c.freq != -1.0)
-      mywarningfun("both freq and freq_msb are set; using freq_msb setting.", kModule, 65);
+      mywarningfun("both freq and freq_msb are set; using freq_msb setting.", kConfigTag,
+                   kLineFreqAndMsb);
     return;
   }
   if (c.freq == -1.0) c.freq = 0.0;
@@ -52,38 +64,49 @@ void check_mixer(CHAN& c) {
   setparam(&c.freq_mid, 0);
   setparam(&c.freq_lsb, 0);
   setparam(&c.phase, 0);
-  if (c.freq_msb != 0) mywarningfun("freq_msb should be 0 if bypassing mixer", kModule, 77);
-  if (c.freq != 0.0) mywarningfun("freq should be 0 if bypassing mixer", kModule, 79);
+  if (c.freq_msb != 0)
+    mywarningfun("freq_msb should be 0 if bypassing mixer", kConfigTag, kLineBypassFreqMsb);
+  if (c.freq != 0.0)
+    mywarningfun("freq should be 0 if bypassing mixer", kConfigTag, kLineBypassFreq);
   setparam(&c.nco_sync, 7);
   setparam(&c.freq_sync, 7);
   setparam(&c.phase_sync, 7);
   setparam(&c.dith_sync, 7);
 }
 
+// A report and its fixed line.
+struct Report {
+  const char* text;
+  int line;
+};
+
+// The CIC rate change of the channel's direction must be given unless the
+// CIC is bypassed, and is 1 when it is.
+void check_cic_rate(const CHAN& c, int* rate, Report unset, Report not_one) {
+  if (c.bypass_cic == 0 && *rate == -1) myerrfun(unset.text, kConfigTag, unset.line);
+  if (c.bypass_cic == 0) return;
+  setparam(rate, 1);
+  if (*rate != 1) mywarningfun(not_one.text, kConfigTag, not_one.line);
+}
+
 void check_cic(CHAN& c) {
-  if (c.xmt == 0) {
-    if (c.bypass_cic == 0 && c.cic_dec == -1) myerrfun("Need to set cic_dec", kModule, 93);
-    if (c.bypass_cic != 0) {
-      setparam(&c.cic_dec, 1);
-      if (c.cic_dec != 1) mywarningfun("cic_dec should be 1 if bypassing cic", kModule, 99);
-    }
-    return;
-  }
-  if (c.bypass_cic == 0 && c.cic_int == -1) myerrfun("Need to set cic_int", kModule, 107);
-  if (c.bypass_cic != 0) {
-    setparam(&c.cic_int, 1);
-    if (c.cic_int != 1) mywarningfun("cic_int should be 1 if bypassing cic", kModule, 113);
-  }
+  if (is_receive(c))
+    check_cic_rate(c, &c.cic_dec, {"Need to set cic_dec", kLineNoCicDec},
+                   {"cic_dec should be 1 if bypassing cic", kLineBypassCicDec});
+  else
+    check_cic_rate(c, &c.cic_int, {"Need to set cic_int", kLineNoCicInt},
+                   {"cic_int should be 1 if bypassing cic", kLineBypassCicInt});
 }
 
 // The channel's sample rate; counts the live transmit channels on the way.
 double sample_rate(CHAN& c, int ch, int* anyxmt) {
   double fsample = g.fck;
-  if (c.xmt == 1) {
+  if (is_transmit(c)) {
     ++*anyxmt;
     if (g.tout_rate == 2) force_split_iq();
     if (split_iq_on(ch) && c.tinf_cmplx == 1)
-      myerrfun("If transmit and splitiq is on then tinf_cmplx must be 0", kModule, 130);
+      myerrfun("If transmit and splitiq is on then tinf_cmplx must be 0", kConfigTag,
+               kLineSplitTransmitComplex);
     if (g.toutf_hold_sync <= 5 && g.toutf_hold != 0)
       fsample = divided_by_count(fsample, g.toutf_hold);
   } else {
@@ -100,10 +123,10 @@ double sample_rate(CHAN& c, int ch, int* anyxmt) {
         myerrfun(
             "Should never have both double rate and zpad active.  Probably need to change "
             "rinf_zpad to 0\n",
-            kModule, 150);
+            kConfigTag, kLineDoubleRateZpad);
     }
   }
-  if ((c.xmt == 1 && g.tout_rate == 2) || (c.xmt == 0 && g.rin_rate == 2)) fsample *= 2;
+  if ((is_transmit(c) && g.tout_rate == 2) || (is_receive(c) && g.rin_rate == 2)) fsample *= 2;
   return fsample;
 }
 
@@ -114,7 +137,8 @@ void forward_words(CHAN& c) {
   double ff = ieee_div(c.freq, g.fck) * kWord;
   if (ff < 0) ff += kWord;
   if (!std::isfinite(ff) || ff >= 2147483648.0 || ff <= -2147483649.0) {
-    myerrfun("Can not convert freq to frequency words; check freq and fck", kModule, 160);
+    myerrfun("Can not convert freq to frequency words; check freq and fck", kConfigTag,
+             kLineFreqWords);
     return;
   }
   int f1 = static_cast<int>(ff);
@@ -138,13 +162,9 @@ void reverse_words(CHAN& c) {
 void preconfig() {
   settle_powerdown();
   int anyxmt = 0;
-  if (g.splitiq != 0) {
-    setparam(&g.splitiqAB, 1);
-    setparam(&g.splitiqCD, 1);
-  } else {
-    setparam(&g.splitiqAB, 0);
-    setparam(&g.splitiqCD, 0);
-  }
+  int split = g.splitiq != 0 ? 1 : 0;
+  setparam(&g.splitiqAB, split);
+  setparam(&g.splitiqCD, split);
   for (int i = 0; i < kNumChannels; ++i) {
     WorkingOnChannel working(i);
     CHAN& c = chan[i];

@@ -6,7 +6,8 @@
 #include <cstdio>
 
 #include "output/decode.h"
-#include "driver/driver.h"
+#include "diag.h"
+#include "version.h"
 
 namespace {
 
@@ -97,9 +98,9 @@ CommandLine parse_command_line(int argc, char** argv) {
 }
 
 int print_usage(const std::string& problem) {
-  if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
-  std::fputs("Usage: cmd7420 controlfile\n", stderr);
-  std::fprintf(stderr, " Version: %s, %s\n", kRevision, kBuildDate);
+  if (!problem.empty()) report_outside_run(problem + "\n");
+  report_outside_run("Usage: cmd7420 controlfile\n");
+  report_outside_run(strfmt(" Version: %s, %s\n", kRevision, kBuildDate));
   return 2;
 }
 

@@ -13,7 +13,9 @@
 
 #include "pfir/agenconf.h"
 #include "vartable/catalog.h"
+#include "input/cleaning.h"
 #include "input/cmdin.h"
+#include "input/reading.h"
 #include "driver/cmdline.h"
 #include "config/config.h"
 #include "output/decode.h"
@@ -25,26 +27,26 @@
 #include "config/preconfig.h"
 #include "records.h"
 #include "output/responseout.h"
-#include "driver/replacement.h"
+#include "output/outputs.h"
+#include "output/replacement.h"
 #include "verify/sanity.h"
 #include "output/setregs.h"
 #include "vartable/strtab.h"
 #include "output/summary.h"
 #include "output/writeit.h"
 
-const char* const kRevision = "revWorking";
-const char* const kBuildDate = "Feb 14 2005";
-const char* const kTmpCmdFile = "cmd7420TmpCmdFile";
-
 namespace {
 
+// Fixed output text, not source lines: the module and line tags of the
+// driver's reports.
 const char* const kModule = "driver";
+constexpr int kLineTmpCmdFileUnwritable = 1;
+constexpr int kLineControlIsTemporary = 2;
 
 // What the options ask of every run.
 struct RunOptions {
   bool check = false;      // compute and report, write nothing
   bool summary = false;    // the plan table after each run
-  std::string output_dir;  // empty: outputs beside the control file
   bool last_run = true;    // the last control file of the command line
 };
 RunOptions options;
@@ -97,53 +99,18 @@ bool save_temporary_command_file() {
   return true;
 }
 
-std::string in_output_dir(const std::string& path) {
-  if (options.output_dir.empty()) return path;
-  size_t slash = path.rfind('/');
-  std::string dir = options.output_dir;
-  if (dir.back() != '/') dir += '/';
-  return dir + (slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
 // False, with the reason on standard error, when `dir` is no directory.
 bool usable_output_directory(const std::string& dir) {
   struct stat st;
   int error = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
   if (error == 0) return true;
-  std::fprintf(stderr, "Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error));
+  report_outside_run(
+      strfmt("Couldn't use output directory %s: %s\n", dir.c_str(), std::strerror(error)));
   return false;
 }
 
-// Ends the run when an output could not be opened or added at `path`.
-void end_run_unless_opened(OutputOpen opened, const std::string& path) {
-  switch (opened) {
-    case OutputOpen::kOpened:
-      return;
-    case OutputOpen::kNotRegular:
-      // A device or FIFO would take the image somewhere else, or block.
-      report_stderr_only(Severity::kError,
-                         strfmt("Couldn't open %s: not a regular file\n", path.c_str()));
-      end_run(1);
-    case OutputOpen::kFailed:
-      report_stderr_only(Severity::kError, strfmt("Couldn't open %s\n", path.c_str()));
-      end_run(1);
-  }
-}
-
-// A control, include or coefficient file named like an output (rx.anl
-// asking for the analysis, taps rx.h beside rx.txt asking for the header)
-// would be replaced.
-void end_run_if_control_input(const std::string& path) {
-  const char* why = is_control_input(path)       ? "it is the control file or one it includes"
-                    : is_coefficient_input(path) ? "it is a coefficient file of this run"
-                                                 : nullptr;
-  if (!why) return;
-  report_stderr_only(Severity::kError, strfmt("Couldn't open %s: %s\n", path.c_str(), why));
-  end_run(1);
-}
-
 // Everything after the first interpreter pass, when that pass succeeded.
-int compute_and_write(const std::string& name, int* over_ride) {
+int compute_and_write(const std::string& name, bool override_seen) {
   mymsgfun(strfmt("cmd7420 - %s, %s\n", kRevision, kBuildDate));
   preconfig();
   ck_mandatory();
@@ -155,11 +122,16 @@ int compute_and_write(const std::string& name, int* over_ride) {
   }
   calc_power();
   note_values_computed();
-  if (*over_ride && cmdin(name, over_ride) != 0) return 1;
+  if (override_seen && cmdin(name, Pass::kOverride, nullptr) != 0) return 1;
   setregs();
   writeall();
-  if (g.printout & kOutResponse) write_response(name);
-  if (g.printout & kOutJson) write_json(name);
+  if (g.printout & kOutResponse) {
+    ResponseTexts response = response_texts(name);
+    add_output_text(name, "csv", kOutResponse, std::move(response.csv));
+    add_output_text(name, "svg", kOutResponse, std::move(response.svg));
+  }
+  if (g.printout & kOutJson)
+    add_output_text(name, "json", kOutJson, json_text(name));
   close_outputs();
   if (options.summary) std::fputs(summary_table(name).c_str(), stdout);
   return exit_status;
@@ -169,22 +141,24 @@ int compute_and_write(const std::string& name, int* over_ride) {
 int compile(const std::string& name) {
   init();
   reset_source_locations(name);
-  int over_ride = 0;
+  bool override_seen = false;
   if (names_temporary_command_file(name)) {
-    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 2);
+    myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule,
+             kLineControlIsTemporary);
     return 1;
   }
   if (!options.check && !tmp_cmd_file.active() &&
       tmp_cmd_file.create(temporary_command_file()) != 0) {
-    myerrfun("Could not open temporary command file for writing", kModule, 1);
+    myerrfun("Could not open temporary command file for writing", kModule,
+             kLineTmpCmdFileUnwritable);
     return 1;
   }
   bool cleaned = createTmpCmdFile(name) == 0;
   if (!options.check && !save_temporary_command_file()) return 1;
   if (!cleaned) return 1;
-  if (cmdin(name, &over_ride) == 1) return 1;
+  if (cmdin(name, Pass::kFirst, &override_seen) == 1) return 1;
   note_values_read();
-  return compute_and_write(name, &over_ride);
+  return compute_and_write(name, override_seen);
 }
 
 // One control file as a separate process would run it; its exit status.
@@ -197,12 +171,17 @@ int run_one(const std::string& name) {
   }
   status = finish_run(status);
   if (options.check)
-    for (const RunDiagnostic& d : run_diagnostics()) std::fputs(located_line(d).c_str(), stderr);
+    for (const RunDiagnostic& d : run_diagnostics()) report_outside_run(located_line(d));
   // What the run printed comes before the next run's lines, as it would
   // from a process of its own.
   std::fflush(stdout);
   std::fflush(stderr);
   return status;
+}
+
+// The print command's opener of the output of `bit`.
+void open_for_print(const std::string& control, const char* ext, int bit) {
+  myopen(control, ext, bit);
 }
 
 // The status the shell sees: -1 is 255, the highest.
@@ -221,49 +200,14 @@ void init() {
   reset_source_locations("");
   reset_origins();
   reset_cmdin();
+  set_temporary_command_file(temporary_command_file());
+  set_print_opener(open_for_print);
+  set_output_check(output_replaces);
   reset_setregs();
   reset_writeit();
   reset_agenconf();
   initstrtab();
   for (CHAN& c : chan) c.ncoefs = -1;
-}
-
-std::string output_path(const std::string& firstname, const char* lastname) {
-  // Only the file-name part is cut, so that "./cfg/rx.txt" gives
-  // "./cfg/rx.anl" rather than a hidden ".anl".
-  size_t slash = firstname.rfind('/');
-  size_t base = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = firstname.find('.', base);
-  std::string cut = firstname.substr(0, dot);
-  return cut + "." + lastname;
-}
-
-std::string output_location(const std::string& firstname, const char* lastname) {
-  return in_output_dir(output_path(firstname, lastname));
-}
-
-std::string temporary_command_file() { return in_output_dir(kTmpCmdFile); }
-
-std::FILE* myopen(const std::string& firstname, const char* lastname, int bit) {
-  std::string path = output_location(firstname, lastname);
-  end_run_if_control_input(path);
-  end_run_unless_opened(open_output(bit, path), path);
-  std::FILE* f = output_file(bit).get();
-  if (std::string(lastname) == "h") {
-    // The name as the control file gives it, wherever the file goes.
-    std::string name = output_path(firstname, lastname);
-    std::string cut = name.substr(0, name.size() - 2);
-    std::fprintf(f, "/* hfile for %s configuration; necessary for config_tq7420 function */\n\n",
-                 cut.c_str());
-  }
-  return f;
-}
-
-void add_output_text(const std::string& firstname, const char* lastname, int bit,
-                     std::string text) {
-  std::string path = output_location(firstname, lastname);
-  end_run_if_control_input(path);
-  end_run_unless_opened(add_whole_output(bit, path, std::move(text)), path);
 }
 
 int run_program(int argc, char** argv) {
@@ -284,9 +228,10 @@ int run_program(int argc, char** argv) {
   options = RunOptions();
   options.check = cl.check;
   options.summary = cl.summary;
+  set_output_directory("");
   if (cl.has_output_dir) {
     if (!usable_output_directory(cl.output_dir)) return 2;
-    options.output_dir = cl.output_dir;
+    set_output_directory(cl.output_dir);
   }
   set_dry_run(options.check);
   tmp_cmd_file.discard();

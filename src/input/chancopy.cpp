@@ -12,21 +12,25 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "input/cmdin.h"
 #include "diag.h"
 #include "input/numword.h"
+#include "input/reading.h"
 #include "vartable/origins.h"
 #include "records.h"
 
 namespace {
 
-const char* const kModule = "cmdin";
+// The tags of the coefficient reader's and the channel copy's reports are
+// fixed output text, not source lines; both report as the interpreter whose
+// commands they carry out.
+const char* const kModuleCmdin = "cmdin";
+constexpr int kLineCopyAcrossDirections = 31;  // "Cant copy transmit <-> receive channels"
+constexpr int kLineOutOfRange = 62;            // "Coefficient out of range in file ..."
+constexpr int kLineNotAnInteger = 63;          // "Coefficient is not an integer in file ..."
+constexpr int kLineSeveral = 64;               // "More than one coefficient on a line ..."
+constexpr int kLineTypographicMinus = 65;      // "Coefficient with a typographic minus ..."
+
 constexpr size_t kCoefPiece = 99;  // coefficient files are read in pieces of this size
-// Lines of the errors about coefficient lines.
-constexpr int kLineOutOfRange = 62;
-constexpr int kLineNotAnInteger = 63;
-constexpr int kLineSeveral = 64;
-constexpr int kLineTypographicMinus = 65;
 
 // Magnitude of a 32-bit value, wrapped back to 32 bits the way the chip's
 // C arithmetic would (only -2^31 wraps).
@@ -92,13 +96,6 @@ void skip_rest_of_line(std::FILE* f) {
   while (c != EOF && c != '\n') c = std::getc(f);
 }
 
-// The line without its end, a DOS line end's carriage return included.
-std::string without_line_end(std::string text) {
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  return text;
-}
-
 // Reads the next piece of a coefficient line. The first piece of the file
 // loses a byte-order mark and is read on by the mark's length, so that the
 // file reads as it would without the mark.
@@ -114,12 +111,11 @@ bool read_coefficient_piece(std::FILE* f, bool first, std::string& piece) {
 
 // Reports a refused coefficient line and fails the interpreter pass.
 void refuse_line(const char* format, int line, const std::string& file, const std::string& piece) {
-  myerrfun(strfmt(format, file.c_str(), without_line_end(piece).c_str()), kModule, line);
+  myerrfun(strfmt(format, file.c_str(), without_line_end(piece).c_str()), kModuleCmdin, line);
   err = 1;
 }
 
-}  // namespace
-
+// Coefficient statistics that the PFIR planning and analysis use.
 int coefficient_symmetry(const int* coefs, int n) {
   int sym = (n % 2 == 1) ? 1 : 2;
   for (int j = 0; j < n / 2; ++j)
@@ -145,36 +141,52 @@ int sum_magnitude(const int* coefs, int n) {
   return wrapped_magnitude(static_cast<int32_t>(sum));
 }
 
-namespace {
-
-// Ends the run: the coefficient file `c` cannot be read (`why` follows its
-// name in the message, or is empty).
-[[noreturn]] void refuse_coefficient_file(const std::string& c, const char* why) {
+// Reports that the coefficient file `c` cannot be read (`why` follows its
+// name in the message, or is empty) and fails the pass; false.
+bool refuse_coefficient_file(const std::string& c, const char* why) {
   std::string text = strfmt("Couldn't open coefficient file: %s%s\n", c.c_str(), why);
-  report_stderr_only(Severity::kError, text);
-  if ((g.printout & kOutAnl) && f_anl) std::fputs(text.c_str(), f_anl.get());
+  report_stderr_and_analysis(Severity::kError, text);
   err = 1;
-  end_run(1);
+  return false;
 }
 
-}  // namespace
+// The coefficient line in `piece` (line `line` of the file `c`) into
+// chn.coefs[*n]; a refused line is reported.
+void take_coefficient_line(std::string& piece, const std::string& c, CHAN& chn, int* n) {
+  size_t caret = piece.find("^M");
+  if (caret != std::string::npos) piece.erase(caret);
+  int value = 0;
+  switch (parse_coefficient(piece, &value)) {
+    case CoefLine::kValue:
+      chn.coefs[(*n)++] = value;
+      break;
+    case CoefLine::kOutOfRange:
+      refuse_line("Coefficient out of range in file %s: %s", kLineOutOfRange, c, piece);
+      break;
+    case CoefLine::kNotAnInteger:
+      refuse_line("Coefficient is not an integer in file %s: %s", kLineNotAnInteger, c, piece);
+      break;
+    case CoefLine::kSeveral:
+      refuse_line("More than one coefficient on a line in file %s: %s", kLineSeveral, c, piece);
+      break;
+    case CoefLine::kTypographicMinus:
+      refuse_line("Coefficient with a typographic minus sign in file %s: %s",
+                   kLineTypographicMinus, c, piece);
+      break;
+    case CoefLine::kNone:
+      break;
+  }
+}
 
-void readcoef(int ch, const std::string& c) {
-  bool not_regular = false;
-  FilePtr f(open_readable(c, &not_regular));
-  if (!f) refuse_coefficient_file(c, not_regular ? ": not a regular file" : "");
-  // An output asked for earlier would replace the file at the end of the run.
-  if (output_replaces(f.get())) refuse_coefficient_file(c, ": it is an output of this run");
-  note_coefficient_input(f.get());
-  CHAN& chn = chan[ch];
-  std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
-
+// Reads the coefficients of the open file `f` (named `c`) into chn.coefs;
+// their number.
+int read_coefficients(std::FILE* f, const std::string& c, CHAN& chn) {
   int n = 0;
   std::string piece;
   bool at_line_start = true;
   int line = 0;
   ReadingAt reading(&c, line);
-  for (bool first = true; n < kMaxCoefs && read_coefficient_piece(f.get(), first, piece);
+  for (bool first = true; n < kMaxCoefs && read_coefficient_piece(f, first, piece);
        first = false) {
     // The rest of a line longer than a piece is no line of its own: a number
     // in the middle of a long comment is no coefficient.
@@ -182,46 +194,40 @@ void readcoef(int ch, const std::string& c) {
     at_line_start = piece.back() == '\n';
     if (continues_line) continue;
     reading.at(++line);
-    size_t caret = piece.find("^M");
-    if (caret != std::string::npos) piece.erase(caret);
-    int value = 0;
-    switch (parse_coefficient(piece, &value)) {
-      case CoefLine::kValue:
-        chn.coefs[n++] = value;
-        break;
-      case CoefLine::kOutOfRange:
-        refuse_line("Coefficient out of range in file %s: %s", kLineOutOfRange, c, piece);
-        break;
-      case CoefLine::kNotAnInteger:
-        refuse_line("Coefficient is not an integer in file %s: %s", kLineNotAnInteger, c, piece);
-        break;
-      case CoefLine::kSeveral:
-        refuse_line("More than one coefficient on a line in file %s: %s", kLineSeveral, c, piece);
-        break;
-      case CoefLine::kTypographicMinus:
-        refuse_line("Coefficient with a typographic minus sign in file %s: %s",
-                     kLineTypographicMinus, c, piece);
-        break;
-      case CoefLine::kNone:
-        break;
-    }
+    take_coefficient_line(piece, c, chn, &n);
   }
-  if (!at_line_start) skip_rest_of_line(f.get());
-  if (n == kMaxCoefs && integer_follows(f.get())) {
+  if (!at_line_start) skip_rest_of_line(f);
+  if (n == kMaxCoefs && integer_follows(f)) {
     report_stderr_only(Severity::kError, strfmt("Too many coefficients in file: %s\n", c.c_str()));
     err = 1;
   }
+  return n;
+}
 
+}  // namespace
+
+bool readcoef(int ch, const std::string& c) {
+  bool not_regular = false;
+  FilePtr f(open_readable(c, &not_regular));
+  if (!f) return refuse_coefficient_file(c, not_regular ? ": not a regular file" : "");
+  // An output asked for earlier would replace the file at the end of the run.
+  if (replaced_by_output(f.get()))
+    return refuse_coefficient_file(c, ": it is an output of this run");
+  note_coefficient_input(f.get());
+  CHAN& chn = chan[ch];
+  std::fill(std::begin(chn.coefs), std::end(chn.coefs), 0);
+  const int n = read_coefficients(f.get(), c, chn);
   chn.ncoefs = n;
   chn.coefsym = coefficient_symmetry(chn.coefs, n);
   chn.maxtap = largest_tap(chn.coefs, n);
   chn.sumtap = sum_magnitude(chn.coefs, n);
   chn.origcoefs = 1;
+  return true;
 }
 
 void copy_channel(int ch_new, int ch_old) {
   if (g.mode[ch_new / 2] != g.mode[ch_old / 2]) {
-    myerrfun("Cant copy transmit <-> receive channels", kModule, 31);
+    myerrfun("Cant copy transmit <-> receive channels", kModuleCmdin, kLineCopyAcrossDirections);
     return;
   }
   // The control-file variables lead the record; origcoefs and every derived

@@ -4,9 +4,11 @@
 #pragma once
 #include <string>
 
-// Reads the coefficient file `c` into channel `ch`; ends the run with
-// status 1 when the file cannot be opened.
-void readcoef(int ch, const std::string& c);
+// Reads the coefficient file `c` into channel `ch`. False, with the error
+// reported and `err` set, when the file cannot be opened or an output of the
+// run would replace it: the run must then end, which the interpreter tells
+// the driver.
+bool readcoef(int ch, const std::string& c);
 
 // Copies the control-file variables and coefficients of `ch_old` into
 // `ch_new`, unless the two pairs differ in direction.
@@ -24,8 +26,3 @@ enum class CoefLine {
 // Reads a line (its piece, cut at "^M") as the coefficient reader does; the
 // integer of kValue goes to *value.
 CoefLine parse_coefficient(const std::string& text, int* value);
-
-// Coefficient statistics, exposed for their own tests.
-int coefficient_symmetry(const int* coefs, int n);
-int largest_tap(const int* coefs, int n);
-int sum_magnitude(const int* coefs, int n);

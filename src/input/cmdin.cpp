@@ -1,13 +1,8 @@
-// cmdin.cpp — the command interpreter. createTmpCmdFile cleans the control
-// file and its includes into one text in memory (which the driver also saves
-// as the temporary command file); cmdin interprets that text once before the
-// computation and, after an `override` line, a second time after it, storing
-// variables and carrying out the commands.
+// cmdin.cpp — the command interpreter: cmdin interprets the cleaned control
+// file (cleaning.h) once before the computation and, after an `override`
+// line, a second time after it, storing variables and carrying out the
+// commands.
 #include "input/cmdin.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -19,51 +14,38 @@
 
 #include "vartable/catalog.h"
 #include "input/chancopy.h"
+#include "input/cleaning.h"
 #include "vartable/defaults.h"
 #include "diag.h"
 #include "diagloc.h"
-#include "driver/driver.h"
 #include "input/numword.h"
+#include "input/reading.h"
 #include "vartable/origins.h"
 #include "records.h"
-#include "output/responseout.h"
-
-int err = 0;
-const char* const seps = " \t,=\r";
 
 namespace {
 
-void (*before_reading)(const std::string& path) = nullptr;
-
+// Fixed output text, not source lines: the module and line tags of the
+// interpreter's reports, as users and their scripts know them.
 const char* const kModule = "cmdin";
-// Lines of the reports about value words.
-constexpr int kLineNotWhole = 268;
-constexpr int kLineSecondNumber = 299;
-constexpr size_t kLinePiece = 999;    // longest control-file line, line end included
-constexpr int kMaxIncludeDepth = 32;  // the control file and its nested includes
-// The whole expansion is bounded too: includes that each include the next
-// twice stay within the depth and would still grow without end.
-constexpr int kMaxIncludeOpenings = 10000;
-constexpr int kMaxIncludedLines = 100000;  // lines taken from included files
-const char* const kContinueNonAscii =
-    "If there are problems, delete and re-write the line by hand.\n";
+// Commands.
+constexpr int kLineModeChanged = 180;     // "mode may not be changed "
+constexpr int kLineUnknownPrint = 205;    // "Unrecognized print command ..."
+constexpr int kLinePrintOptions = 206;    // "Options are: analysis, ..."
+constexpr int kLineUnknownCommand = 231;  // "Unrecognized command on line ..."
+// Assignments and their value words.
+constexpr int kLineModesFirst = 252;      // "Must set mode ab and mode cd ..."
+constexpr int kLineNoValue = 259;         // "%s Usage: %s"
+constexpr int kLineNotANumber = 266;      // "Value of %s is not a number ..."
+constexpr int kLineOutOfRange = 267;      // "Value of %s is out of range ..."
+constexpr int kLineNotWhole = 268;        // "... is not a whole number ..."
+constexpr int kLineTooWide = 271;         // "%s has only %d bits ..."
+constexpr int kLineExpert = 285;          // "Manually setting a variable ..."
+constexpr int kLineBeforeChannel = 297;   // "Setting a channel variable ..."
+constexpr int kLineSecondNumber = 299;    // "... followed by a second number ..."
 
-ExpandedControl expanded;  // the cleaned control file
-
-struct FileId {
-  dev_t dev;
-  ino_t ino;
-};
-
-// What one cleaning keeps track of besides its text.
-struct Cleaning {
-  int include_openings = 0;  // include files opened
-  int included_lines = 0;    // lines taken from included files
-  FileId tmp_dir{};          // the directory the temporary command file goes to
-  bool tmp_exists = false;   // an earlier run's temporary command file is there,
-  FileId tmp{};              // and this is it
-};
-Cleaning cleaning;
+// What the driver gives: how the print command opens an output.
+OutputOpener open_output_for_print = nullptr;
 
 // Interpreter state kept between the two passes.
 size_t next_line = 0;     // the line of the cleaned control file read next
@@ -74,47 +56,6 @@ int linecnt = 1;          // line of the cleaned control file being read
 bool override_pass = false;       // the pass after the `override` line
 const ControlLine* reading = nullptr;  // the line being interpreted
 std::string help_prefix;  // the prefix the help command lists
-
-// The control file and its includes as read by the cleaning, so that no
-// output file is opened over one of them.
-std::vector<FileId> control_inputs;
-std::vector<FileId> coefficient_inputs;
-
-bool file_id(std::FILE* f, FileId* id) {
-  struct stat st;
-  if (!f || fstat(fileno(f), &st) != 0) return false;
-  *id = {st.st_dev, st.st_ino};
-  return true;
-}
-
-bool path_id(const std::string& path, FileId* id) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
-  *id = {st.st_dev, st.st_ino};
-  return true;
-}
-
-bool same_file(const FileId& a, const FileId& b) { return a.dev == b.dev && a.ino == b.ino; }
-
-// The characters of `seps`.
-bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '=' || c == '\r'; }
-
-// A line's text without its line end: [0, text_end).
-size_t text_end(const std::string& line) {
-  return !line.empty() && line.back() == '\n' ? line.size() - 1 : line.size();
-}
-
-// The word of `line` that starts at or after `pos`: [*begin, *end); false
-// when there is none before the line end.
-bool next_word(const std::string& line, size_t pos, size_t* begin, size_t* end) {
-  const size_t stop = text_end(line);
-  while (pos < stop && is_separator(line[pos])) ++pos;
-  if (pos == stop) return false;
-  *begin = pos;
-  while (pos < stop && !is_separator(line[pos])) ++pos;
-  *end = pos;
-  return true;
-}
 
 // A line whose first word begins so is a comment; no variable's name does.
 bool is_comment_start(char c) { return c == '#' || c == '/' || c == ';'; }
@@ -130,235 +71,6 @@ void split_words(const std::string& line, size_t max, std::vector<std::string>& 
 
 bool starts_with(const std::string& s, const std::string& prefix) {
   return s.compare(0, prefix.size(), prefix) == 0;
-}
-
-// ---- Cleaning the control file ----
-
-// The name cut at the first '.' of its file-name part, the same cut that
-// names the output files.
-std::string cut_name(const std::string& name) {
-  std::string path = output_path(name, "");
-  path.pop_back();  // the '.' before the empty extension
-  return path;
-}
-
-std::vector<std::string> command_file_names(const std::string& name) {
-  std::string cut = cut_name(name);
-  return {name, cut, strfmt("%s.%s", cut.c_str(), "tq7420"), strfmt("%s.%s", cut.c_str(), "txt")};
-}
-
-FilePtr open_command_file(const std::string& name, std::string* found) {
-  for (const std::string& candidate : command_file_names(name)) {
-    FilePtr f(open_readable(candidate));
-    if (f) {
-      *found = candidate;
-      return f;
-    }
-  }
-  return nullptr;
-}
-
-// The control file as the check for the temporary command file opened it,
-// kept for the cleaning, so that it is opened once: `name` as given and the
-// name it was found under.
-struct OpenedControl {
-  std::string name, found;
-  FilePtr file;
-};
-OpenedControl opened_control;
-
-// The kept control file when the cleaning asks for `candidate` of `name`.
-FilePtr take_opened_control(const std::string& name, const std::string& candidate) {
-  if (!opened_control.file || opened_control.name != name || opened_control.found != candidate)
-    return nullptr;
-  return std::move(opened_control.file);
-}
-
-std::string directory_part(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
-std::string file_name_part(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// True when `path` is the temporary command file that this run writes: the
-// entry of that name in its directory, or the file now under that name
-// reached by another name. Reading it would copy an earlier run's expansion
-// into this one.
-bool is_temporary_command_file(const std::string& path) {
-  FileId dir, id;
-  if (file_name_part(path) == kTmpCmdFile && path_id(directory_part(path), &dir) &&
-      same_file(dir, cleaning.tmp_dir))
-    return true;
-  return cleaning.tmp_exists && path_id(path, &id) && same_file(id, cleaning.tmp);
-}
-
-// Adds a piece of cleaned text read from line `line` of expanded.files[file];
-// a piece that does not end its line is continued by the next one.
-void add_cleaned(std::string piece, size_t file, int line) {
-  if (piece.empty()) return;  // a line the cleaning emptied
-  if (!expanded.lines.empty() && expanded.lines.back().text.back() != '\n')
-    expanded.lines.back().text += piece;
-  else
-    expanded.lines.push_back({std::move(piece), file, line});
-}
-
-bool at_end_of_file(std::FILE* f) {
-  int c = std::getc(f);
-  if (c == EOF) return true;
-  std::ungetc(c, f);
-  return false;
-}
-
-// True when every character before the line's last one is a space or tab.
-bool blank_line(const std::string& line) {
-  for (size_t i = 0; i + 1 < line.size(); ++i)
-    if (line[i] != ' ' && line[i] != '\t') return false;
-  return true;
-}
-
-// A literal "^M" left by some editors ends the line's text.
-void cut_caret_m(std::string& line) {
-  size_t caret = line.find("^M");
-  if (caret == std::string::npos) return;
-  bool had_line_end = line.back() == '\n';
-  line.erase(caret);
-  if (had_line_end) line += '\n';
-}
-
-bool kept_character(unsigned char c) { return (c >= ' ' && c <= '~') || c == '\n' || c == '\t'; }
-
-void delete_non_ascii(std::string& line, int lineno) {
-  // Nearly every line is plain text and stays as it is, uncopied.
-  size_t i = 0;
-  while (i < line.size() && kept_character(static_cast<unsigned char>(line[i]))) ++i;
-  if (i == line.size()) return;
-  std::string kept = line.substr(0, i);
-  for (char c : line.substr(i)) {
-    if (kept_character(static_cast<unsigned char>(c))) {
-      kept += c;
-    } else {
-      mywarningfun(strfmt("Non ascii character on line %d; character was deleted.", lineno),
-                   kModule, 103);
-      mywarningC(kContinueNonAscii);
-    }
-  }
-  line = kept;
-}
-
-bool names_nothing(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
-// `name` in the directory of `naming_file`; `name` itself when it is
-// absolute or `naming_file` is in the current directory.
-std::string beside(const std::string& name, const std::string& naming_file) {
-  size_t slash = naming_file.rfind('/');
-  if (name.empty() || name[0] == '/' || slash == std::string::npos) return name;
-  return naming_file.substr(0, slash + 1) + name;
-}
-
-// The coefficient file `name` named by `naming_file`: as written, unless it
-// names nothing in the current directory and does beside the naming file.
-std::string coefficient_path(const std::string& name, const std::string& naming_file) {
-  if (!names_nothing(name)) return name;
-  std::string other = beside(name, naming_file);
-  return names_nothing(other) ? name : other;
-}
-
-// Opens the control or include file `name`, named by `naming_file` (empty
-// for the control file), under the names it is looked up by: in the current
-// directory, or, when none of them exists there, beside the naming file.
-// Null, with the error reported, when none of them can be read.
-FilePtr open_for_cleaning(const std::string& name, const std::string& naming_file,
-                          std::string* found) {
-  bool not_regular = false;
-  std::vector<std::string> names = command_file_names(name);
-  bool here = false;
-  for (const std::string& candidate : names) here = here || !names_nothing(candidate);
-  if (!here && !naming_file.empty()) names = command_file_names(beside(name, naming_file));
-  for (const std::string& candidate : names) {
-    if (is_temporary_command_file(candidate)) {
-      myerrfun(strfmt("%s is the temporary command file", name.c_str()), kModule, 86);
-      return nullptr;
-    }
-    // Only the name as written earns a reason; the other names are guesses.
-    FilePtr f = take_opened_control(name, candidate);
-    if (!f) f.reset(open_readable(candidate, &candidate == &names[0] ? &not_regular : nullptr));
-    if (f) {
-      *found = candidate;
-      return f;
-    }
-  }
-  myerrfun(strfmt("Couldn't open command file %s%s", name.c_str(),
-                  not_regular ? ": not a regular file" : ""),
-           kModule, 84);
-  return nullptr;
-}
-
-// The word after a leading "include", when `line` is an include line; the
-// words of any other line are never split out.
-bool include_line(const std::string& line, std::string* target) {
-  static const char kInclude[] = "include";
-  size_t begin = 0, end = 0;
-  if (!next_word(line, 0, &begin, &end) || end - begin != sizeof kInclude - 1 ||
-      line.compare(begin, end - begin, kInclude) != 0)
-    return false;
-  if (!next_word(line, end, &begin, &end)) return false;
-  target->assign(line, begin, end - begin);
-  return true;
-}
-
-bool too_many_lines(const std::string& name) {
-  myerrfun(strfmt("Control file expands to too many lines through its includes: %s", name.c_str()),
-           kModule, 113);
-  return false;
-}
-
-// Cleans the file `name`, named by `naming_file`, into `expanded`; false
-// once an error has been reported, which ends the cleaning.
-bool preprocess(const std::string& name, const std::string& naming_file, int depth) {
-  std::string found;
-  FilePtr f = open_for_cleaning(name, naming_file, &found);
-  if (!f) return false;
-  if (depth == 1) set_control_file_found(found);
-  FileId id;
-  if (file_id(f.get(), &id)) control_inputs.push_back(id);
-  const size_t file = expanded.files.size();
-  expanded.files.push_back(found);
-  std::string line, included;
-  int lineno = 0;
-  ReadingAt reading_at(&found, 0);
-  while (read_piece(f.get(), kLinePiece, line)) {
-    reading_at.at(++lineno);
-    // A longer line would be split into two lines and lose a character.
-    if (line.size() == kLinePiece && line.back() != '\n' && !at_end_of_file(f.get())) {
-      myerrfun(strfmt("Line %d of %s is too long", lineno, name.c_str()), kModule, 96);
-      return false;
-    }
-    if (blank_line(line)) continue;
-    cut_caret_m(line);
-    delete_non_ascii(line, lineno);
-    if (include_line(line, &included)) {
-      // Bounds the nesting, so an include cycle ends instead of exhausting
-      // the open files and the stack.
-      if (depth >= kMaxIncludeDepth) {
-        myerrfun(strfmt("Include files nested too deeply: %s", included.c_str()), kModule, 112);
-        return false;
-      }
-      if (++cleaning.include_openings > kMaxIncludeOpenings) return too_many_lines(included);
-      if (!preprocess(included, found, depth + 1)) return false;
-      continue;
-    }
-    if (depth > 1 && ++cleaning.included_lines > kMaxIncludedLines) return too_many_lines(name);
-    add_cleaned(std::move(line), file, lineno);
-  }
-  add_cleaned("\n", file, lineno + 1);
-  return true;
 }
 
 // ---- Values ----
@@ -434,12 +146,14 @@ int assignment_class(const yyy_STRTAB* s) {
 bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
   if (p == Parsed::kValue) return false;
   if (p == Parsed::kNotANumber)
-    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()), kModule, 266);
+    myerrfun(strfmt("Value of %s is not a number: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineNotANumber);
   else if (p == Parsed::kNotWhole)
     myerrfun(strfmt("Value of %s is not a whole number: %s", s->ptr.c_str(), word.c_str()), kModule,
              kLineNotWhole);
   else
-    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()), kModule, 267);
+    myerrfun(strfmt("Value of %s is out of range: %s", s->ptr.c_str(), word.c_str()),
+             kModule, kLineOutOfRange);
   err = 1;
   return true;
 }
@@ -447,12 +161,13 @@ bool report_unreadable(const yyy_STRTAB* s, const std::string& word, Parsed p) {
 // `next` is the word after the value word, null when there is none.
 void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   if (!defaults_done)
-    myerrfun("Must set mode ab and mode cd before setting other variables\n", kModule, 252);
+    myerrfun("Must set mode ab and mode cd before setting other variables\n",
+             kModule, kLineModesFirst);
   std::string value = "0";
   if (word) {
     value = *word;
   } else {
-    myerrfun(strfmt("%s Usage: %s\n", s->ptr.c_str(), s->msg.c_str()), kModule, 259);
+    myerrfun(strfmt("%s Usage: %s\n", s->ptr.c_str(), s->msg.c_str()), kModule, kLineNoValue);
     err = 1;
   }
 
@@ -464,13 +179,13 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
     if (report_unreadable(s, value, parse_int_word(value, &d))) return;
     if (!fits_width(d, s->bits)) {
       myerrfun(strfmt("%s has only %d bits\nUsage: %s\n", s->ptr.c_str(), s->bits, s->msg.c_str()),
-               kModule, 271);
+               kModule, kLineTooWide);
       err = 1;
     }
   }
 
   if (assignment_class(s) == kExpert) {
-    mywarningfun("Manually setting a variable that is normally computed", kModule, 285);
+    mywarningfun("Manually setting a variable that is normally computed", kModule, kLineExpert);
     mywarningC("Experts only.  Black diamond run. ");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
@@ -483,7 +198,7 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
   note_assigned(s, idx, override_pass);
   if (s->regtype == 1 && !chanSet) {
     mywarningfun("Setting a channel variable before channel declaration...putting in channel 0.",
-                 kModule, 297);
+                 kModule, kLineBeforeChannel);
     mywarningC("To fix, put variable under channel declaration.");
     mywarningC(strfmt("Variable %s\n", s->ptr.c_str()));
   }
@@ -497,6 +212,42 @@ void assign(yyy_STRTAB* s, const std::string* word, const std::string* next) {
 
 // ---- Commands ----
 
+// When `c` is the command `str`: reads `next` (null when the line has no
+// further word) as an integer into *var if it lies in [vmin, vmax], reports
+// the range otherwise, and returns 1. Returns 0 for any other command.
+int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
+           int vmax) {
+  if (c != str) return 0;
+  int v = 0;
+  if (next && parse_int_word(*next, &v) == Parsed::kValue && v >= vmin && v <= vmax) {
+    *var = v;
+    return 1;
+  }
+  // A missing or unreadable number fails the same way as one out of range,
+  // and leaves *var as it was.
+  report_stderr_only(Severity::kError, strfmt("%s must be between %d and %d\n", str, vmin, vmax));
+  err = 1;
+  return 1;
+}
+
+const char* const kClassNames[] = {"Status",  "NotUsed", "Default",
+                                   "Compute", "Expert",  "Mandatory"};
+
+const char* class_name(int code) {
+  return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0];
+}
+
+// The help command's walk callback: prints the help of a variable whose
+// name begins with the prefix being listed; always 0.
+int print_help(yyy_STRTAB* s) {
+  if (!starts_with(s->ptr, help_prefix)) return 0;
+  mymsgfun(strfmt("\n%s  %s-variable with %d bits.  In receive %s.  In transmit %s.\n%s\n",
+                  s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
+                  class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
+  return 0;
+}
+
+
 // False when the words do not form a mode command.
 bool mode_command(const std::string* pair_word, const std::string* dir_word) {
   if (!pair_word || !dir_word) return false;
@@ -504,16 +255,16 @@ bool mode_command(const std::string* pair_word, const std::string* dir_word) {
   char dch = (*dir_word)[0];
   if ((p != 'a' && p != 'c') || (dch != 'r' && dch != 't')) return false;
   int pair = p == 'a' ? 0 : 1;
-  int mode = dch == 't' ? 1 : 2;
-  int other = mode == 1 ? 2 : 1;
+  int mode = dch == 't' ? kModeTransmit : kModeReceive;
+  int other = mode == kModeTransmit ? kModeReceive : kModeTransmit;
   if (g.mode[pair] == other) {
-    myerrfun("mode may not be changed ", kModule, 180);
+    myerrfun("mode may not be changed ", kModule, kLineModeChanged);
   } else {
     g.mode[pair] = mode;
-    chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == 1 ? 1 : 0;
+    chan[2 * pair].xmt = chan[2 * pair + 1].xmt = mode == kModeTransmit ? kXmtTransmit : kXmtReceive;
   }
   // Every mode command after both pairs are declared restores the defaults.
-  if (g.mode[0] != -1 && g.mode[1] != -1) {
+  if (g.mode[0] != kModeUnset && g.mode[1] != kModeUnset) {
     setdefaults();
     defaults_done = 1;
   }
@@ -538,24 +289,42 @@ void print_command(const std::string& cmds, const std::string& word) {
     if (out.letter != letter) continue;
     // Reopening would truncate the reports already written to the file.
     if (g.printout & out.bit) return;
-    if (out.ext) myopen(cmds, out.ext, out.bit);
-    else g.printout |= out.bit;
+    if (!out.ext) g.printout |= out.bit;
+    else if (open_output_for_print) open_output_for_print(cmds, out.ext, out.bit);
     return;
   }
-  myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, 205);
-  myerrfun("Options are: analysis, debug, kx330, sim, table and hfile", kModule, 206);
+  myerrfun(strfmt("Unrecognized print command %s\n", word.c_str()), kModule, kLineUnknownPrint);
+  myerrfun("Options are: analysis, debug, kx330, sim, table and hfile", kModule, kLinePrintOptions);
   err = 1;
 }
 
 void unrecognised(const std::string& word) {
   err = 1;
-  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()), kModule, 231);
+  myerrfun(strfmt("Unrecognized command on line %d: %s\n", linecnt, word.c_str()),
+           kModule, kLineUnknownCommand);
 }
 
-enum class LineResult { kGoOn, kEndPass };
+// The `channel` and `copy_channel` commands; false for any other word.
+bool channel_command(const std::string& w, const std::string* arg1) {
+  if (getint(w, "channel", arg1, &ch, 0, 3)) {
+    chanSet = 1;
+    note_channel_command(ch, expanded_control().files[reading->file], reading->line);
+    return true;
+  }
+  int from = -1;
+  if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
+    if (from >= 0) copy_channel(ch, from);
+    return true;
+  }
+  return false;
+}
+
+// What follows a line: the next line, the end of the pass (an `override`
+// line), or the end of the run (a coefficient file that cannot be read).
+enum class LineResult { kGoOn, kEndPass, kEndRun };
 
 LineResult interpret_line(const std::string& cmds, const std::vector<std::string>& words,
-                          int* over_ride) {
+                          bool* override_seen) {
   const std::string& w = words[0];
   const std::string* arg1 = words.size() > 1 ? &words[1] : nullptr;
   const std::string* arg2 = words.size() > 2 ? &words[2] : nullptr;
@@ -568,22 +337,13 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
     case '/':
     case ';':
       return LineResult::kGoOn;
-    case 'c': {
-      if (getint(w, "channel", arg1, &ch, 0, 3)) {
-        chanSet = 1;
-        note_channel_command(ch, expanded.files[reading->file], reading->line);
-        return LineResult::kGoOn;
-      }
-      int from = -1;
-      if (getint(w, "copy_channel", arg1, &from, 0, 3)) {
-        if (from >= 0) copy_channel(ch, from);
-        return LineResult::kGoOn;
-      }
+    case 'c':
+      if (channel_command(w, arg1)) return LineResult::kGoOn;
       break;
-    }
     case 'f':
       if (w == "fir_coef" && arg1) {
-        readcoef(ch, coefficient_path(*arg1, expanded.files[reading->file]));
+        if (!readcoef(ch, coefficient_path(*arg1, expanded_control().files[reading->file])))
+          return LineResult::kEndRun;
         return LineResult::kGoOn;
       }
       break;
@@ -599,7 +359,7 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
       break;
     case 'o':
       if (w == "override") {
-        if (over_ride) *over_ride = 1;
+        if (override_seen) *override_seen = true;
         return LineResult::kEndPass;
       }
       break;
@@ -616,137 +376,18 @@ LineResult interpret_line(const std::string& cmds, const std::vector<std::string
   return LineResult::kGoOn;
 }
 
-const char* const kClassNames[] = {"Status",  "NotUsed", "Default",
-                                   "Compute", "Expert",  "Mandatory"};
-
-const char* class_name(int code) {
-  return code >= 0 && code <= 5 ? kClassNames[code] : kClassNames[0];
-}
-
 }  // namespace
 
-int createTmpCmdFile(const std::string& name) {
-  expanded = ExpandedControl();
-  cleaning = Cleaning();
-  const std::string tmp = temporary_command_file();
-  path_id(directory_part(tmp), &cleaning.tmp_dir);
-  cleaning.tmp_exists = path_id(tmp, &cleaning.tmp);
-  const bool cleaned = preprocess(name, "", 1);
-  opened_control = OpenedControl();
-  return cleaned ? 0 : 1;
-}
+void set_print_opener(OutputOpener open_for_print) { open_output_for_print = open_for_print; }
 
-const ExpandedControl& expanded_control() { return expanded; }
-
-std::string expanded_text() {
-  std::string text;
-  for (const ControlLine& line : expanded.lines) text += line.text;
-  return text;
-}
-
-bool names_temporary_command_file(const std::string& name) {
-  FileId id, tmp;
-  std::string found;
-  FilePtr f = open_command_file(name, &found);
-  if (file_id(f.get(), &id) && path_id(temporary_command_file(), &tmp) && same_file(id, tmp))
-    return true;
-  opened_control = {name, found, std::move(f)};
-  return false;
-}
-
-namespace {
-
-bool is_one_of(const std::vector<FileId>& files, const std::string& path) {
-  FileId id;
-  if (!path_id(path, &id)) return false;
-  for (const FileId& in : files)
-    if (same_file(in, id)) return true;
-  return false;
-}
-
-}  // namespace
-
-bool is_control_input(const std::string& path) { return is_one_of(control_inputs, path); }
-
-void note_coefficient_input(std::FILE* f) {
-  FileId id;
-  if (file_id(f, &id)) coefficient_inputs.push_back(id);
-}
-
-bool is_coefficient_input(const std::string& path) { return is_one_of(coefficient_inputs, path); }
-
-int getint(const std::string& c, const char* str, const std::string* next, int* var, int vmin,
-           int vmax) {
-  if (c != str) return 0;
-  int v = 0;
-  if (next && parse_int_word(*next, &v) == Parsed::kValue && v >= vmin && v <= vmax) {
-    *var = v;
-    return 1;
-  }
-  // A missing or unreadable number fails the same way as one out of range,
-  // and leaves *var as it was.
-  report_stderr_only(Severity::kError, strfmt("%s must be between %d and %d\n", str, vmin, vmax));
-  err = 1;
-  return 1;
-}
-
-int print_help(yyy_STRTAB* s) {
-  if (!starts_with(s->ptr, help_prefix)) return 0;
-  mymsgfun(strfmt("\n%s  %s-variable with %d bits.  In receive %s.  In transmit %s.\n%s\n",
-                  s->ptr.c_str(), s->page == kPseudoPage ? "Pseudo" : "Real", s->bits,
-                  class_name(class_in(s, 0)), class_name(class_in(s, 1)), s->msg.c_str()));
-  return 0;
-}
-
-void set_before_reading(void (*hook)(const std::string& path)) { before_reading = hook; }
-
-std::FILE* open_readable(const std::string& path, bool* not_regular) {
-  if (before_reading) before_reading(path);
-  struct stat st;
-  // Not blocking in the open itself, as a FIFO without a writer would.
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    // A socket cannot be opened at all; say why.
-    if (not_regular && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) *not_regular = true;
-    return nullptr;
-  }
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (not_regular) *not_regular = true;
-    close(fd);
-    return nullptr;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::FILE* f = fdopen(fd, "r");
-  if (!f) close(fd);
-  return f;
-}
-
-bool read_piece(std::FILE* f, size_t max, std::string& out) {
-  out.clear();
-  // Characters are gathered a chunk at a time, and read without a lock
-  // each: the file is this thread's alone.
-  char chunk[128];
-  size_t n = 0;
-  int c = 0;
-  while (out.size() + n < max && (c = getc_unlocked(f)) != EOF) {
-    chunk[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-    if (n == sizeof chunk) {
-      out.append(chunk, n);
-      n = 0;
-    }
-  }
-  out.append(chunk, n);
-  return !out.empty();
-}
-
-int cmdin(const std::string& cmds, int* over_ride) {
-  bool first_pass = !over_ride || *over_ride == 0;
+int cmdin(const std::string& cmds, Pass pass, bool* override_seen) {
+  bool first_pass = pass == Pass::kFirst;
+  if (override_seen) *override_seen = false;
   if (first_pass) {
     next_line = 0;
     defaults_done = 0;
     err = 0;
-    g.mode[0] = g.mode[1] = -1;
+    g.mode[0] = g.mode[1] = kModeUnset;
     for (CHAN& c : chan) c.origcoefs = 0;
   }
   override_pass = !first_pass;
@@ -755,6 +396,7 @@ int cmdin(const std::string& cmds, int* over_ride) {
   linecnt = 1;
   ReadingAt reading_at(nullptr, 0);
   std::vector<std::string> words;
+  const ExpandedControl& expanded = expanded_control();
   while (next_line < expanded.lines.size()) {
     reading = &expanded.lines[next_line++];
     reading_at.at(&expanded.files[reading->file], reading->line);
@@ -763,7 +405,8 @@ int cmdin(const std::string& cmds, int* over_ride) {
     size_t begin = 0, end = 0;
     if (next_word(line, 0, &begin, &end) && !is_comment_start(line[begin])) {
       split_words(line, 3, words);
-      if (interpret_line(cmds, words, over_ride) == LineResult::kEndPass) return err;
+      // err is set when the run must end.
+      if (interpret_line(cmds, words, override_seen) != LineResult::kGoOn) return err;
     }
     ++linecnt;
   }
@@ -772,10 +415,8 @@ int cmdin(const std::string& cmds, int* over_ride) {
 
 void reset_cmdin() {
   err = 0;
-  opened_control = OpenedControl();
-  control_inputs.clear();
-  coefficient_inputs.clear();
-  expanded = ExpandedControl();
+  reset_cleaning();
+  forget_inputs();
   next_line = 0;
   ch = 0;
   chanSet = 0;

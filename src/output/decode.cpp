@@ -17,11 +17,12 @@
 namespace {
 
 const char* const kModule = "decode";
-const int kReadErrorTag = 1;  // the source-line tag of a read error
+// The module and line tag of a read error are fixed output text, not a
+// source line.
+constexpr int kReadErrorTag = 1;
 // Page and address fold into one index as in the register image, over the
 // whole page range of the chip.
 constexpr int kChipRegs = paged_index(kLastPage, kLastPagedAddr) + 1;
-constexpr int kSyncAddr = 1;
 constexpr long kUnwritten = -1;
 // Differing RAM words shown before the rest are only counted.
 constexpr int kShownWords = 4;
@@ -101,7 +102,7 @@ const Ram kRams[] = {
 };
 
 int ram_page(int channel, const Ram& ram, int k) {
-  return kRamChannelStride * channel + ram.first_page + k;
+  return kChannelPageStride * channel + ram.first_page + k;
 }
 
 std::vector<long> ram_words(const ChipState& st, int channel, const Ram& ram) {
@@ -114,8 +115,8 @@ std::vector<long> ram_words(const ChipState& st, int channel, const Ram& ram) {
 
 bool is_ram_register(int ireg) {
   RegLocation loc = reg_location(ireg);
-  return loc.page >= 0 && loc.page < kRamChannelStride * kNumChannels &&
-         loc.page % kRamChannelStride <= kBackEndRamPageOffset;
+  return loc.page >= 0 && loc.page < kChannelPageStride * kNumChannels &&
+         loc.page % kChannelPageStride <= kBackEndRamPageOffset;
 }
 
 std::string shown(long v, std::string (*word)(long) = hex_word) {
@@ -268,9 +269,12 @@ std::vector<std::string> differences(const ChipState& a, const ChipState& b) {
 }
 
 int decode_usage() {
-  std::fputs("Usage: cmd7420 --decode FILE\n       cmd7420 --decode OLD NEW\n", stderr);
+  report_outside_run("Usage: cmd7420 --decode FILE\n       cmd7420 --decode OLD NEW\n");
   return 2;
 }
+
+// The listing or the differences: --decode's own output, on standard output.
+void print_decode_output(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
 }  // namespace
 
@@ -287,10 +291,10 @@ int decode_command(const std::vector<std::string>& files) {
     }
   }
   if (images.size() == 1) {
-    std::fputs(listing(images[0], chip_state(images[0])).c_str(), stdout);
+    print_decode_output(listing(images[0], chip_state(images[0])));
     return 0;
   }
   std::vector<std::string> diffs = differences(chip_state(images[0]), chip_state(images[1]));
-  for (const std::string& d : diffs) std::printf("%s\n", d.c_str());
+  for (const std::string& d : diffs) print_decode_output(d + "\n");
   return diffs.empty() ? 0 : 1;
 }

@@ -10,14 +10,12 @@
 #include <sstream>
 
 #include "diag.h"
+#include "records.h"
 #include "output/setregs.h"
 
 namespace {
 
-constexpr int kDirect = kDirectPage;
-constexpr int kLastDirectAddr = 0xf;
-constexpr int kPageSelectAddr = 2;
-constexpr int kNumChannels = 4;
+constexpr unsigned kLargestValue = 0xffff;
 // The header's page of a direct address.
 constexpr unsigned long long kHeaderDirectPage = 0xffffffffULL;
 // Numbers are read into 64 bits and held at this value once they pass 32
@@ -108,6 +106,13 @@ bool is_simulation_word(const std::string& w) {
   return w == "Wglb" || w == "Wcon" || w == "QOEF" || w == "SWRAM" || w == "BERAM";
 }
 
+// One board-loader line: a write to one of the 32 chip addresses.
+struct LoaderWrite {
+  int addr;
+  unsigned value;
+  const Line* line;
+};
+
 class Reader {
  public:
   Reader(RegImage& image, std::string& error) : image_(image), error_(error) {}
@@ -123,16 +128,15 @@ class Reader {
     return true;
   }
 
-  bool hex(const Line& l, const std::string& w, unsigned long long& v) {
-    if (!parse_number(w, 16, v))
-      return fail(l.number, strfmt("bad hexadecimal number \"%s\"", w.c_str()));
+  bool number(const Line& l, const std::string& w, int base, unsigned long long& v) {
+    if (!parse_number(w, base, v))
+      return fail(l.number, strfmt("bad %s number \"%s\"", base == 16 ? "hexadecimal" : "decimal",
+                                   w.c_str()));
     return true;
   }
-
+  bool hex(const Line& l, const std::string& w, unsigned long long& v) { return number(l, w, 16, v); }
   bool decimal(const Line& l, const std::string& w, unsigned long long& v) {
-    if (!parse_number(w, 10, v))
-      return fail(l.number, strfmt("bad decimal number \"%s\"", w.c_str()));
-    return true;
+    return number(l, w, 10, v);
   }
 
   bool in_range(const Line& l, unsigned long long v, unsigned long long last, const std::string& w,
@@ -141,28 +145,30 @@ class Reader {
     return true;
   }
 
-  bool value(const Line& l, const std::string& w, unsigned& v) {
+  // A register value, hexadecimal or (the swap RAM words of the simulation
+  // form) decimal.
+  bool value(const Line& l, const std::string& w, unsigned& v, int base = 16) {
     unsigned long long x;
-    if (!hex(l, w, x)) return false;
+    if (!number(l, w, base, x)) return false;
     if (x > kLargestValue)
       return fail(l.number, strfmt("value %s is wider than 16 bits", w.c_str()));
     v = static_cast<unsigned>(x);
     return true;
   }
 
-  bool page(const Line& l, const std::string& w, int& p) {
+  // A hexadecimal number from 0 to `last`.
+  bool bounded_hex(const Line& l, const std::string& w, int last, const char* what,
+                   const char* limits, int& out) {
     unsigned long long x;
-    if (!hex(l, w, x) || !in_range(l, x, kLastPage, w, "page", "the chip (0 to ff)")) return false;
-    p = static_cast<int>(x);
+    if (!hex(l, w, x) || !in_range(l, x, last, w, what, limits)) return false;
+    out = static_cast<int>(x);
     return true;
   }
-
+  bool page(const Line& l, const std::string& w, int& p) {
+    return bounded_hex(l, w, kLastPage, "page", "the chip (0 to ff)", p);
+  }
   bool direct_addr(const Line& l, const std::string& w, int& a) {
-    unsigned long long x;
-    if (!hex(l, w, x) || !in_range(l, x, kLastDirectAddr, w, "direct address", "0 to f"))
-      return false;
-    a = static_cast<int>(x);
-    return true;
+    return bounded_hex(l, w, kLastDirectAddr, "direct address", "0 to f", a);
   }
 
   bool paged_addr(const Line& l, const std::string& w, int& a) {
@@ -184,6 +190,7 @@ class Reader {
   bool dump(const std::vector<Line>& lines);
 
  private:
+  bool loader_writes(const std::vector<Line>& lines, std::vector<LoaderWrite>& writes);
   bool simulation_ram(const Line& l, const std::vector<std::string>& w);
   bool header_entry(const Line& l, std::string entry);
 
@@ -191,18 +198,8 @@ class Reader {
   std::string& error_;
 };
 
-// A board-loader line writes one of the 32 chip addresses. Direct address 2
-// is the page register: the writer selects a page with it right before a
-// paged write, so a write to it that a paged write follows is taken as a
-// page select only; any other is a write of the page and chip_rev fields
-// (which, on the chip, also selects that page).
-bool Reader::board_loader(const std::vector<Line>& lines) {
-  struct Raw {
-    int addr;
-    unsigned value;
-    const Line* line;
-  };
-  std::vector<Raw> raws;
+// The address and value of each board-loader line, in file order.
+bool Reader::loader_writes(const std::vector<Line>& lines, std::vector<LoaderWrite>& writes) {
   for (const Line& l : lines) {
     std::vector<std::string> w = words_of(l.text);
     if (w[0] != "dwr16")
@@ -213,24 +210,35 @@ bool Reader::board_loader(const std::vector<Line>& lines) {
         !in_range(l, a, kLastPagedAddr, w[1], "address", "the chip (0 to 1f)") ||
         !value(l, w[2], v))
       return false;
-    raws.push_back({static_cast<int>(a), v, &l});
+    writes.push_back({static_cast<int>(a), v, &l});
   }
+  return true;
+}
+
+// A board-loader line writes one of the 32 chip addresses. Direct address 2
+// is the page register: the writer selects a page with it right before a
+// paged write, so a write to it that a paged write follows is taken as a
+// page select only; any other is a write of the page and chip_rev fields
+// (which, on the chip, also selects that page).
+bool Reader::board_loader(const std::vector<Line>& lines) {
+  std::vector<LoaderWrite> writes;
+  if (!loader_writes(lines, writes)) return false;
   long selected = -1;
   const Line* selected_on = nullptr;
-  for (size_t i = 0; i < raws.size(); ++i) {
-    const Raw& r = raws[i];
+  for (size_t i = 0; i < writes.size(); ++i) {
+    const LoaderWrite& r = writes[i];
     const int n = r.line->number;
     if (r.addr == kPageSelectAddr) {
       selected = r.value;
       selected_on = r.line;
-      if (i + 1 < raws.size() && raws[i + 1].addr >= kFirstPagedAddr) {
+      if (i + 1 < writes.size() && writes[i + 1].addr >= kFirstPagedAddr) {
         if (r.value > kLastPage)
           return fail(n, strfmt("page %x is outside the chip (0 to ff)", r.value));
         continue;
       }
     }
     if (r.addr <= kLastDirectAddr) {
-      add(kDirect, r.addr, r.value, n);
+      add(kDirectPage, r.addr, r.value, n);
       continue;
     }
     if (selected < 0)
@@ -258,21 +266,13 @@ bool Reader::simulation_ram(const Line& l, const std::vector<std::string>& w) {
   if (coef && (!decimal(l, words[2], k) ||
                !in_range(l, k, kCoefRamPageCount - 1, words[2], "coefficient page", "0 to 15")))
     return false;
-  int page = kRamChannelStride * static_cast<int>(j) + static_cast<int>(k);
+  int page = kChannelPageStride * static_cast<int>(j) + static_cast<int>(k);
   if (w[0] == "SWRAM") page += kSwapRamPageOffset;
   if (w[0] == "BERAM") page += kBackEndRamPageOffset;
   for (int i = 0; i < kRamWordsPerPage; ++i) {
     const std::string& word = words[first_word + i];
     unsigned v;
-    if (w[0] == "SWRAM") {
-      unsigned long long x;
-      if (!decimal(l, word, x)) return false;
-      if (x > kLargestValue)
-        return fail(l.number, strfmt("value %s is wider than 16 bits", word.c_str()));
-      v = static_cast<unsigned>(x);
-    } else if (!value(l, word, v)) {
-      return false;
-    }
+    if (!value(l, word, v, w[0] == "SWRAM" ? 10 : 16)) return false;
     add(page, kFirstPagedAddr + i, v, l.number);
   }
   return true;
@@ -287,7 +287,7 @@ bool Reader::simulation(const std::vector<Line>& lines) {
       if (!word_count(l, w, 3, "Wglb ADDRESS VALUE") || !direct_addr(l, w[1], addr) ||
           !value(l, w[2], v))
         return false;
-      add(kDirect, addr, v, l.number);
+      add(kDirectPage, addr, v, l.number);
     } else if (w[0] == "Wcon") {
       if (!word_count(l, w, 4, "Wcon PAGE ADDRESS VALUE") || !page(l, w[1], pg) ||
           !paged_addr(l, w[2], addr) || !value(l, w[3], v))
@@ -313,7 +313,7 @@ bool Reader::header_entry(const Line& l, std::string entry) {
     if (p.empty()) return fail(l.number, strfmt("truncated line (the form is %s)", kEntryForm));
   if (!word_count(l, parts, 3, kEntryForm)) return false;
   unsigned long long p;
-  int pg = kDirect, addr;
+  int pg = kDirectPage, addr;
   unsigned v;
   if (!hex(l, parts[0], p)) return false;
   if (p == kHeaderDirectPage) {
@@ -377,7 +377,7 @@ bool Reader::dump(const std::vector<Line>& lines) {
   for (const Line& l : lines) {
     std::vector<std::string> w = words_of(l.text.substr(0, l.text.find('#')));
     if (w.empty()) continue;
-    int pg = kDirect, addr;
+    int pg = kDirectPage, addr;
     unsigned v;
     if (!word_count(l, w, 3, kDumpForm)) return false;
     if (w[0] == "-") {
@@ -386,7 +386,7 @@ bool Reader::dump(const std::vector<Line>& lines) {
       return false;
     }
     if (!value(l, w[2], v)) return false;
-    const int reg = pg == kDirect ? addr : paged_index(pg, addr);
+    const int reg = pg == kDirectPage ? addr : paged_index(pg, addr);
     auto [at, fresh] = given.emplace(reg, l.number);
     if (!fresh)
       return fail(l.number, strfmt("register given twice (first on line %d)", at->second));
@@ -410,6 +410,10 @@ const char* format_name(ImageFormat format) {
   }
 }
 
+namespace {
+
+// Parses the text of an image; false with the message in `error` when the
+// text is not an image.
 bool parse_image(const std::string& name, const std::string& text, RegImage& image,
                  std::string& error) {
   image = RegImage{};
@@ -445,6 +449,8 @@ bool parse_image(const std::string& name, const std::string& text, RegImage& ima
   }
   return ok;
 }
+
+}  // namespace
 
 bool read_image(const std::string& path, RegImage& image, std::string& error) {
   FilePtr f(std::fopen(path.c_str(), "rb"));

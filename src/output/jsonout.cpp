@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "diag.h"
-#include "driver/driver.h"
+#include "version.h"
 #include "vartable/origins.h"
 #include "records.h"
 #include "output/setregs.h"
@@ -20,7 +20,7 @@ constexpr int kRamWords = 16;
 constexpr int kCoefRamWords = 256;
 
 const char* direction_of(int mode) {
-  return mode == 1 ? "transmit" : mode == 2 ? "receive" : nullptr;
+  return mode == kModeTransmit ? "transmit" : mode == kModeReceive ? "receive" : nullptr;
 }
 
 Json direction_json(int mode) {
@@ -116,8 +116,4 @@ std::string json_text(const std::string& control_name) {
   doc["diagnostics"] = diagnostics();
   // Control-file text need not be UTF-8: bytes that are not are replaced.
   return doc.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
-void write_json(const std::string& control_name) {
-  add_output_text(control_name, "json", kOutJson, json_text(control_name));
 }

@@ -6,7 +6,3 @@
 
 // The JSON text of the run as it stands (after packing and writing).
 std::string json_text(const std::string& control_name);
-
-// Adds NAME.json to the outputs replaced at the end of the run; a name that
-// cannot take it ends the run with status 1.
-void write_json(const std::string& control_name);

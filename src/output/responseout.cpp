@@ -1,13 +1,11 @@
-// responseout.cpp — the two texts of `print response`, handed to the outputs.
+// responseout.cpp — the two texts of `print response` for the run's records.
 #include "output/responseout.h"
 
-#include "driver/driver.h"
 #include "records.h"
 #include "verify/response.h"
 #include "output/responseplot.h"
 
-void write_response(const std::string& control_name) {
+ResponseTexts response_texts(const std::string& control_name) {
   ChipResponse resp = chip_response(g, chan);
-  add_output_text(control_name, "csv", kOutResponse, response_csv(resp, control_name));
-  add_output_text(control_name, "svg", kOutResponse, response_svg(resp, control_name));
+  return {response_csv(resp, control_name), response_svg(resp, control_name)};
 }

@@ -1,12 +1,14 @@
-// responseout.h — the files of `print response`: NAME.csv and NAME.svg
-// beside the other outputs, replaced together with them. The only part of the
-// response that touches the file system.
+// responseout.h — the texts of `print response`, NAME.csv and NAME.svg, for
+// the run as the records stand; the driver adds them to the outputs that
+// replace their names at the end of the run.
 #pragma once
 #include <string>
 
-#include "driver/outputs.h"  // kOutResponse, the printout bit of `print response`
+struct ResponseTexts {
+  std::string csv;
+  std::string svg;
+};
 
-// Models every live channel and adds both files to the outputs that replace
-// their names at the end of the run, named after the control file as typed.
-// A name that cannot take an output ends the run with status 1.
-void write_response(const std::string& control_name);
+// Models every live channel and renders both texts, titled with the control
+// file's name as typed.
+ResponseTexts response_texts(const std::string& control_name);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -120,8 +121,8 @@ std::vector<std::string> figure_texts(const ChannelResponse& r) {
   return lines;
 }
 
-}  // namespace
-
+// The lines that describe one channel in both texts, each beginning with
+// the channel letter: its chain, then its figures (or why it has none).
 std::vector<std::string> channel_lines(const ChannelResponse& r) {
   std::string head = letter(r) + ": ";
   if (!r.not_modelled.empty()) return {head + "not drawn: " + r.not_modelled};
@@ -131,8 +132,6 @@ std::vector<std::string> channel_lines(const ChannelResponse& r) {
 }
 
 // ---- CSV ----
-
-namespace {
 
 // For each channel, the index of the first channel with the same chain:
 // copied channels and split-I/Q pairs have the same curves, formatted once.
@@ -242,6 +241,20 @@ double axis_bottom(const ChannelResponse& r) {
   return std::min(-120.0, std::max(-200.0, bottom));
 }
 
+// Points in tenths of a pixel as the polyline attribute writes them: "x,y"
+// in pixels with one decimal, separated by blanks.
+std::string points_text(const std::vector<std::pair<long long, long long>>& pts) {
+  std::string out;
+  out.reserve(pts.size() * 12);
+  for (const auto& p : pts) {
+    if (!out.empty()) out += ' ';
+    append_scaled(out, p.first, 1);
+    out += ',';
+    append_scaled(out, p.second, 1);
+  }
+  return out;
+}
+
 // The curve as points in tenths of a pixel, one lowest and one highest per
 // pixel column (in their order along the curve), with the inner points of
 // level runs left out: the same picture from far fewer points. Plot
@@ -283,15 +296,7 @@ std::string polyline_points(const std::vector<double>& curve, const std::vector<
     i = j;
   }
   add(tenths(a.x(freq[curve.size() - 1])), curve.back());
-  std::string out;
-  out.reserve(pts.size() * 12);
-  for (const auto& p : pts) {
-    if (!out.empty()) out += ' ';
-    append_scaled(out, p.first, 1);
-    out += ',';
-    append_scaled(out, p.second, 1);
-  }
-  return out;
+  return points_text(pts);
 }
 
 std::string band_rect(const Axes& a, const FrequencyBand& b, const char* cls, const char* colour, double opacity) {

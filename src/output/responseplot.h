@@ -5,13 +5,8 @@
 // same bytes every time; writing them out is the caller's business.
 #pragma once
 #include <string>
-#include <vector>
 
 #include "verify/response.h"
-
-// The lines that describe one channel in both texts, each beginning with
-// the channel letter: its chain, then its figures (or why it has none).
-std::vector<std::string> channel_lines(const ChannelResponse& r);
 
 // `title` names the control file; characters other than printable ASCII
 // become '?'.

@@ -14,14 +14,14 @@ int regs[kNumRegs];
 
 namespace {
 
-// Per-channel registers of the first kind repeat every 32 pages; the paired
-// kind puts the second channel of a pair 8 addresses further on.
-constexpr int kChannelPageStride = 32;
+// Per-channel registers of the first kind repeat every channel's pages; the
+// paired kind puts the second channel of a pair 8 addresses further on.
 constexpr int kPairedAddrOffset = 8;
-constexpr int kLastDirectAddr = 15;
 
+// The module and line tag of the error about a field that does not fit are
+// fixed output text, not a source line.
 const char* const kModule = "setregs";
-constexpr int kLineFieldOverflow = 43;  // the error about a field that does not fit
+constexpr int kLineFieldOverflow = 43;
 constexpr int kChipWide = -1;           // the "channel" of a chip-wide field
 
 // What becomes of the bits of a value that do not fit its field.
@@ -119,6 +119,12 @@ int field_channels(const yyy_STRTAB* s) {
   return s->regtype == 1 || s->regtype == 2 ? kNumChannels : 1;
 }
 
+namespace {
+
+// Packs one variable into the registers of its kind of storage; returns 0
+// so that the walk over the table goes on. A chip-wide value, or one of a
+// channel that is not powered down, that does not fit its field is packed
+// masked to the field and reported as an error.
 int set_reg(yyy_STRTAB* s) {
   if (s->page == kPseudoPage) return 0;
   const int nchannels = field_channels(s);
@@ -129,6 +135,8 @@ int set_reg(yyy_STRTAB* s) {
   }
   return 0;
 }
+
+}  // namespace
 
 void reset_setregs() {
   for (int& r : regs) r = kRegUnwritten;

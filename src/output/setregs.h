@@ -4,6 +4,24 @@
 #pragma once
 #include "vartable/strtab.h"
 
+// The chip's addresses: 16 direct ones, and addresses 16 to 31 of each page
+// of the 8-bit page register (direct address 2).
+constexpr int kLastDirectAddr = 0xf;
+constexpr int kFirstPagedAddr = 0x10;
+constexpr int kLastPagedAddr = 0x1f;
+constexpr int kLastPage = 0xff;
+constexpr int kSyncAddr = 1;
+constexpr int kPageSelectAddr = 2;
+
+// Channel j's pages begin at page 32j. Its RAMs: coefficients on pages 32j
+// to 32j+15, then the swap and the back-end RAM, 16 words a page at
+// addresses 16 to 31.
+constexpr int kChannelPageStride = 32;
+constexpr int kCoefRamPageCount = 16;
+constexpr int kSwapRamPageOffset = 16;
+constexpr int kBackEndRamPageOffset = 17;
+constexpr int kRamWordsPerPage = 16;
+
 constexpr int kNumRegs = 3561;
 constexpr int kRegUnwritten = -1;  // a register that no variable touches
 constexpr int kDirectPage = -1;    // the page of a direct address
@@ -29,11 +47,6 @@ void setregs();
 // chip-wide one), and the number of channels that have a field (4 or 1).
 int field_register(const yyy_STRTAB* s, int c);
 int field_channels(const yyy_STRTAB* s);
-// Packs one variable into the registers of its kind of storage; returns 0
-// so that the walk over the table goes on. A chip-wide value, or one of a
-// channel that is not powered down, that does not fit its field is packed
-// masked to the field and reported as an error.
-int set_reg(yyy_STRTAB* s);
 // Packs `value` into the `bits`-wide field at bit `start` of register `ireg`;
 // a value that does not fit is reported on standard error and packed
 // unmasked, its high bits landing in the neighbouring bits.

@@ -37,7 +37,7 @@ constexpr size_t kNumColumns = sizeof kColumns / sizeof kColumns[0];
 using Row = std::vector<std::string>;
 
 const char* direction_of(int mode) {
-  return mode == 1 ? "transmit" : mode == 2 ? "receive" : "-";
+  return mode == kModeTransmit ? "transmit" : mode == kModeReceive ? "receive" : "-";
 }
 
 std::string rate_change(const char* kind, int factor, bool bypassed) {
@@ -67,14 +67,14 @@ std::string hertz(double hz) {
 Row channel_row(int ch) {
   const CHAN& c = chan[ch];
   const int mode = g.mode[ch / 2];
-  const bool transmit = mode == 1;
+  const bool transmit = mode == kModeTransmit;
   Row row = {std::string(1, static_cast<char>('A' + ch)), direction_of(mode),
              c.powerdown != 0 ? "down" : "up"};
   FilterChain chain;
   std::string why;
-  if (c.powerdown != 0 || mode < 1 || !chain_of(c, mode, g.fck, &chain, &why)) {
+  if (c.powerdown != 0 || mode == kModeUnset || !chain_of(c, mode, g.fck, &chain, &why)) {
     row.resize(kNumColumns, "-");
-    if (c.powerdown == 0 && mode >= 1) row.back() = "not planned: " + why;
+    if (c.powerdown == 0 && mode != kModeUnset) row.back() = "not planned: " + why;
     return row;
   }
   const double slow = chain.slow_rate();

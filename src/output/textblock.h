@@ -21,20 +21,19 @@ char* put_text(char* p, const char (&literal)[N]) {
   return p + N - 1;
 }
 
-// The two hexadecimal digits of every byte, "00" to "ff".
-struct HexPairs {
-  char text[512];
-  constexpr HexPairs() : text() {
-    for (int i = 0; i < 256; ++i) {
-      text[2 * i] = "0123456789abcdef"[i >> 4];
-      text[2 * i + 1] = "0123456789abcdef"[i & 15];
-    }
-  }
-};
-inline constexpr HexPairs kHexPairs{};
-
 // As "%x" prints it: at most 8 characters.
 inline char* put_hex(char* p, unsigned v) {
+  // The two hexadecimal digits of every byte, "00" to "ff".
+  struct HexPairs {
+    char text[512];
+    constexpr HexPairs() : text() {
+      for (int i = 0; i < 256; ++i) {
+        text[2 * i] = "0123456789abcdef"[i >> 4];
+        text[2 * i + 1] = "0123456789abcdef"[i & 15];
+      }
+    }
+  };
+  static constexpr HexPairs kHexPairs{};
   // One digit per started group of four bits; 0 has one digit too.
   char* const end = p + (35 - __builtin_clz(v | 1)) / 4;
   char* q = end;

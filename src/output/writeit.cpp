@@ -13,14 +13,14 @@
 #include "vartable/strtab.h"
 #include "output/textblock.h"
 
-int page_reg = -1;
-int nwrites = 0;
-
 namespace {
 
+// The page that the board-loader writer last selected; -1 when none.
+int page_reg = -1;
+// The number of entries written to the header file's register table.
+int nwrites = 0;
+
 constexpr int kPowerDownAddr = 0;
-constexpr int kSyncAddr = 1;
-constexpr int kPageSelectAddr = 2;
 constexpr int kOutputEnableAddr = 3;
 // Direct address 0 with every power-down and reset bit set.
 constexpr int kAllPoweredDown = 0xfff0;
@@ -29,15 +29,6 @@ constexpr int kAllPoweredDown = 0xfff0;
 constexpr int kMixerPages[4] = {0x80, 0x80, 0xa0, 0xa0};
 constexpr int kMixerAddrs[4] = {0x15, 0x1d, 0x15, 0x1d};
 constexpr int mixer_index(int j) { return paged_index(kMixerPages[j], kMixerAddrs[j]); }
-
-// RAM pages of channel j: coefficients on pages 32j to 32j+15, then the swap
-// and back-end RAMs.
-constexpr int kChannelPageStride = 32;
-constexpr int kSwapRamPage = 16;
-constexpr int kBackEndRamPage = 17;
-constexpr int kCoefRamPages = 16;
-constexpr int kWordsPerPage = 16;
-constexpr int kFirstPagedAddr = 0x10;
 
 unsigned low16(int v) { return static_cast<unsigned>(v) & 0xffffu; }
 unsigned as_hex(int v) { return static_cast<unsigned>(v); }
@@ -52,7 +43,7 @@ bool is_mixer_index(int ireg) {
 constexpr size_t kMaxKx330Lines = 2 * (sizeof "dwr16 " + 2 * TextBlock::kMaxNumber + 1);
 constexpr size_t kMaxHfileEntry = sizeof ",\n    { 0x, 0x, 0x }" + 3 * TextBlock::kMaxNumber;
 constexpr size_t kMaxSimLine = sizeof "QOEF  ;\n" + 2 * TextBlock::kMaxNumber +
-                               kWordsPerPage * (sizeof " 0x" + TextBlock::kMaxNumber);
+                               kRamWordsPerPage * (sizeof " 0x" + TextBlock::kMaxNumber);
 
 void kx330_line(TextBlock& out, int page, int addr, int val) {
   char* p = out.reserve(kMaxKx330Lines);
@@ -94,15 +85,15 @@ class Sequence {
   }
 
   void emit_page(int page, const int* words) {
-    for (int i = 0; i < kWordsPerPage; ++i) emit(page, kFirstPagedAddr + i, words[i]);
+    for (int i = 0; i < kRamWordsPerPage; ++i) emit(page, kFirstPagedAddr + i, words[i]);
   }
 
   void emit_channel_rams(int j) {
     const CHAN& c = chan[j];
     const int base = kChannelPageStride * j;
-    emit_page(base + kSwapRamPage, c.swapram);
-    emit_page(base + kBackEndRamPage, c.beram);
-    for (int k = 0; k < kCoefRamPages; ++k) emit_page(base + k, c.coefram + kWordsPerPage * k);
+    emit_page(base + kSwapRamPageOffset, c.swapram);
+    emit_page(base + kBackEndRamPageOffset, c.beram);
+    for (int k = 0; k < kCoefRamPageCount; ++k) emit_page(base + k, c.coefram + kRamWordsPerPage * k);
   }
 
   // The one-shot writes that start the chip for the chosen sync mode; the
@@ -166,7 +157,7 @@ void write_table() {
 // A RAM line of the simulation file: its 16 words as " 0x%x", or as " %d"
 // for the swap RAM, after `p`; then ";\n".
 char* sim_ram_words(char* p, const int* words, bool decimal) {
-  for (int i = 0; i < kWordsPerPage; ++i)
+  for (int i = 0; i < kRamWordsPerPage; ++i)
     p = decimal ? put_dec(put_text(p, " "), static_cast<int>(low16(words[i])))
                 : put_hex(put_text(p, " 0x"), low16(words[i]));
   return put_text(p, ";\n");
@@ -187,10 +178,10 @@ void sim_register(TextBlock& out, int ireg) {
 
 void sim_channel_rams(TextBlock& out, int j) {
   const CHAN& c = chan[j];
-  for (int k = 0; k < kCoefRamPages; ++k) {
+  for (int k = 0; k < kCoefRamPageCount; ++k) {
     char* p = put_dec(put_text(out.reserve(kMaxSimLine), "QOEF "), j);
     p = put_dec(put_text(p, " "), k);
-    out.commit(sim_ram_words(p, c.coefram + kWordsPerPage * k, false));
+    out.commit(sim_ram_words(p, c.coefram + kRamWordsPerPage * k, false));
   }
   char* p = put_dec(put_text(out.reserve(kMaxSimLine), "SWRAM "), j);
   out.commit(sim_ram_words(put_text(p, " "), c.swapram, true));
@@ -198,23 +189,7 @@ void sim_channel_rams(TextBlock& out, int j) {
   out.commit(sim_ram_words(put_text(p, " "), c.beram, false));
 }
 
-}  // namespace
-
-void write_kx330(int page, int addr, int val) {
-  TextBlock out(f_kx330.get(), collected_text(kOutKx330));
-  kx330_line(out, page, addr, val);
-}
-
-void write_hfile(int page, int addr, int val) {
-  TextBlock out(f_h.get(), collected_text(kOutH));
-  hfile_entry(out, page, addr, val);
-}
-
-void reset_writeit() {
-  page_reg = -1;
-  nwrites = 0;
-}
-
+// Produces the register write sequence for the board-loader and header files.
 void writehw() {
   reset_writeit();
   Sequence seq;
@@ -237,6 +212,7 @@ void writehw() {
   seq.hfile_tail();
 }
 
+// Writes the simulation script.
 void writesim() {
   TextBlock out(f_sim.get(), collected_text(kOutSim));
   // Only the 0x15 mixer registers are held back to the end here.
@@ -254,6 +230,13 @@ void writesim() {
   out.put("Wcon 0xa0 0x15 0x").hex(as_hex(regs[mixer_c])).put('\n');
   out.put("Wglb 0 0x").hex(low16(regs[kPowerDownAddr])).put('\n');
   out.put("Wglb 3 0x").hex(low16(regs[kOutputEnableAddr])).put('\n');
+}
+
+}  // namespace
+
+void reset_writeit() {
+  page_reg = -1;
+  nwrites = 0;
 }
 
 void writeall() {

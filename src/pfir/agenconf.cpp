@@ -1,8 +1,8 @@
 // agenconf.cpp — the PFIR address-generator planner: the case name and its
 // derived quantities, the rules that accept or refuse a case, the lookup in
 // the table of tested cases, and the address tables and register values of
-// an accepted case. Every ending here is exit code -1: the planning of the
-// channel cannot go on.
+// an accepted case. Every early end here gives up the planning of the
+// channel and with it the run (give_up_planning).
 #include "pfir/agenconf.h"
 
 #include <cstdlib>
@@ -12,23 +12,56 @@
 #include "diag.h"
 #include "pfir/fircases.h"
 
-const char DS[] = "SD";
-const char RCC[] = " RC";
-const char cnt[] = "0123456789abcdefghijklmnopqrstuvw";
-const char SYM[] = "NOE";
-
 AgenConf AC;
 
 void reset_agenconf() { AC = AgenConf(); }
 
+// The run status when the planning of a channel gives up.
+constexpr int kPlanningGaveUp = -1;
+
+void give_up_planning(const std::string& text, const char* tag, int line) {
+  myerrfun(text, tag, line);
+  end_run(kPlanningGaveUp);
+}
+
 namespace {
 
-const char* const kModule = "agenconf";
+// The module and line tags of this file's reports: fixed output text, not
+// the file's name or its source lines.
+const char* const kAgenconfTag = "agenconf";
+constexpr int kLineBadCaseName = 60;
+constexpr int kLineBadProperty = 118;
+constexpr int kLineFilterName = 133;
+constexpr int kLineAccumulator = 164;
+constexpr int kLineTestedAndPasses = 338;
+constexpr int kLineSeveralEntries = 340;
+constexpr int kLineUntried = 343;
+constexpr int kLineTestedAndFails = 551;
+constexpr int kLineBraeOverrun = 619;
+constexpr int kLineStepRange = 873;
+constexpr int kLineNegstepRange = 881;
+constexpr int kLineNoCase = 900;
+constexpr int kLineBeStepInvalid = 1052;
+constexpr int kLineFwasWrite = 1129;
+constexpr int kLineBwasWrite = 1136;
+constexpr int kLineBwaesWrite = 1144;
+constexpr int kLineBblkeWrite = 1152;
+constexpr int kLineBraeWrite = 1159;
+constexpr int kLineBwaeWrite = 1166;
+constexpr int kLineSwWrite = 1173;
+constexpr int kLineBeReadBypassWrite = 1180;
+constexpr int kLineFirClkCnt = 1216;
+constexpr int kLineBeramRead = 1227;
 
 [[noreturn]] void fail(const std::string& text, int line) {
-  myerrfun(text, kModule, line);
-  end_run(-1);
+  give_up_planning(text, kAgenconfTag, line);
 }
+
+// Letters of the case name; the letter for value v is the character at v.
+const char DS[] = "SD";                                  // same / different coefficients
+const char RCC[] = " RC";                                // real / complex
+const char cnt[] = "0123456789abcdefghijklmnopqrstuvw";  // counts 0 to 32
+const char SYM[] = "NOE";                                // no / odd / even symmetry
 
 // Every accepted case has positive divisors. A zero divisor only comes from a
 // case that SetName never checked (the all-zero state Init leaves, or fields
@@ -74,8 +107,6 @@ void AgenConf::Init() {
   id = 0;
 }
 
-void AgenConf::Setdebug(int d) { debug = d; }
-
 void AgenConf::SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate, int tSym,
                        int tdeci, int tinterp) {
   diff = tdiff;
@@ -100,23 +131,24 @@ void AgenConf::SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate,
   if (complaint) {
     mymsgfun(strfmt(" diff=%d data=%d coef=%d nchan=%d inrate=%d Sym=%d deci=%d interp=%d\n",
                     diff, data, coef, nchan, inrate, Sym, deci, interp));
-    fail(strfmt("Invalid Filter name %s!", complaint), 118);
+    fail(strfmt("Invalid Filter name %s!", complaint), kLineBadProperty);
   }
 
   NameCase();
-  mydebugfun(strfmt("Filter Name: %s", casename), kModule, 133);
+  mydebugfun(strfmt("Filter Name: %s", casename), kAgenconfTag, kLineFilterName);
   derive_quantities();
   if (AcumCnt < 1 || AcumDly < 1)
-    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly), 164);
+    fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly),
+         kLineAccumulator);
 }
 
 void AgenConf::derive_quantities() {
   N = nchan * data;
   OfsC = 0;
   R = interp * coef;
-  // Two truncating divisions; ValidCase's single division gives the same
-  // number for the positive values that reach here.
-  D = quot(quot(deci * inrate, interp), coef);
+  // One truncating division by interp * coef; two in turn give the same for
+  // every case of the walk and every value SetName accepts.
+  D = quot(deci * inrate, interp * coef);
   RepC = diff == 1 ? data : data * nchan;
   outrate = quot(inrate * deci, interp);
   dataout = coef > data ? coef : data;
@@ -128,7 +160,7 @@ void AgenConf::derive_quantities() {
 }
 
 void AgenConf::SetName(const char* cname) {
-  if (cname == nullptr || std::strlen(cname) != 8) fail("Invalid String Name!", 60);
+  if (cname == nullptr || std::strlen(cname) != 8) fail("Invalid String Name!", kLineBadCaseName);
   SetName(value_of(DS, cname[0]), value_of(RCC, cname[1]), value_of(RCC, cname[2]),
           value_of(cnt, cname[3]), value_of(cnt, cname[4]), value_of(SYM, cname[5]),
           value_of(cnt, cname[6]), value_of(cnt, cname[7]));
@@ -152,103 +184,73 @@ char* AgenConf::Getcasename() { return casename; }
 bool AgenConf::ValidCase() { return ValidCase(0); }
 
 bool AgenConf::ValidCase(int opt) {
-  bool valid = true;
-  reason = kNoObjection;
-
-  // Shapes the filter hardware cannot take at all.
-  if (deci != 1 && interp != 1) {
-    valid = false;
-    reason = "Current filter does not support, deci!=1&&interp!=1!";
-  }
-  if (data * nchan > inrate) {
-    valid = false;
-    reason = "input data rate too fast!";
-  }
-  if (diff == 1 && nchan == 1) {
-    valid = false;
-    reason = "different coefs and only one channel!";
-  }
-  if (Sym == 2 && interp > 1) {
-    valid = false;
-    reason = "Symmetry cannot be even with interpolation!";
-  }
-  if (Sym == 1 && interp > 2) {
-    valid = false;
-    reason = "Symmetry cannot be odd beyond interpolate by 2!";
-  }
-
+  reason = shape_objection();
   // A refused shape keeps the derived quantities it had; the rules below
   // then only change the reason, not the verdict.
-  if (valid) {
-    N = nchan * data;
-    OfsC = 0;
-    R = interp * coef;
-    RepC = diff == 1 ? data : data * nchan;
-    outrate = quot(inrate * deci, interp);
-    dataout = coef > data ? coef : data;
-    AcumCnt = quot(quot(outrate, dataout), nchan);
-    AcumDly = nchan * dataout;
-    D = quot(deci * inrate, interp * coef);
-    if (rem(deci * inrate, interp * coef) != 0) {
-      valid = false;
-      reason = "Calculation of D must have no remainder!";
-    }
-    ModC = quot(deci * inrate, data);
-    if (diff == 0) ModC = quot(ModC, nchan);
-  }
-
-  if (ModC > 16) {
-    valid = false;
-    reason = "ModC out of range";
-  }
-  if (D < 1) {
-    valid = false;
-    reason = "D<1 too small";
-  }
-
-  // Capacity: only the first that holds.
-  if (quot(coef * data * nchan * interp, deci) > inrate || quot(N * R, deci) > inrate)
-    reason = "compute load too large";
-  else if (D > 16)
-    reason = "D too large";
-  else if (ModC > 16)
-    reason = "ran out of coef RAM";
-  else if (AcumDly > 8)
-    reason = "AcumDly too large";
-  else if (N < 1)
-    reason = "N must be an integer greater than 1.";
-  else if (D % N != 0)
-    reason = "D must be a multiple of N";
-  else if (data > 1 && coef > 1)
-    reason = "Can't do complex by complex yet";
-  else if (coef > 1)
-    reason = "Can't do complex coefs yet";
-  else if (diff == 0 && data == 1 && coef == 1 && nchan == 3 && inrate == 4 && Sym != 0)
-    reason = "extracase";
-
   if (reason[0] == '\0') {
-    int k = quot(coef * nchan * data * interp, deci);
-    bool complex_odd_rate = (coef == 2 || data == 2) && inrate % 2 != 0;
-    if (complex_odd_rate) {
-      // Complex samples at an odd rate are not held to an even split.
-    } else if (k > 1 && inrate % k != 0) {
-      reason = "uneven";
-    } else if (rem(inrate, interp) != 0) {
-      reason = "uneven output rate";
-    }
+    derive_quantities();
+    if (rem(deci * inrate, interp * coef) != 0) reason = "Calculation of D must have no remainder!";
   }
-  if (reason[0] != '\0') valid = false;
+  if (ModC > 16) reason = "ModC out of range";
+  if (D < 1) reason = "D<1 too small";
+  if (const char* capacity = capacity_objection()) reason = capacity;
+  if (reason[0] == '\0') reason = even_split_objection();
+  look_up_tested_case(opt);
+  return reason[0] == '\0';
+}
 
+// Shapes the filter hardware cannot take at all; the last that applies is
+// the one given.
+const char* AgenConf::shape_objection() const {
+  const char* objection = kNoObjection;
+  if (deci != 1 && interp != 1) objection = "Current filter does not support, deci!=1&&interp!=1!";
+  if (data * nchan > inrate) objection = "input data rate too fast!";
+  if (diff == 1 && nchan == 1) objection = "different coefs and only one channel!";
+  if (Sym == 2 && interp > 1) objection = "Symmetry cannot be even with interpolation!";
+  if (Sym == 1 && interp > 2) objection = "Symmetry cannot be odd beyond interpolate by 2!";
+  return objection;
+}
+
+// Capacity and what the hardware does not do yet: only the first that
+// holds; null when none does.
+const char* AgenConf::capacity_objection() const {
+  if (quot(coef * data * nchan * interp, deci) > inrate || quot(N * R, deci) > inrate)
+    return "compute load too large";
+  if (D > 16) return "D too large";
+  if (ModC > 16) return "ran out of coef RAM";
+  if (AcumDly > 8) return "AcumDly too large";
+  if (N < 1) return "N must be an integer greater than 1.";
+  if (D % N != 0) return "D must be a multiple of N";
+  if (data > 1 && coef > 1) return "Can't do complex by complex yet";
+  if (coef > 1) return "Can't do complex coefs yet";
+  if (diff == 0 && data == 1 && coef == 1 && nchan == 3 && inrate == 4 && Sym != 0)
+    return "extracase";
+  return nullptr;
+}
+
+// The input rate must split evenly over the channels and the output rate.
+const char* AgenConf::even_split_objection() const {
+  int k = quot(coef * nchan * data * interp, deci);
+  bool complex_odd_rate = (coef == 2 || data == 2) && inrate % 2 != 0;
+  if (complex_odd_rate) return kNoObjection;  // not held to an even split
+  if (k > 1 && inrate % k != 0) return "uneven";
+  if (rem(inrate, interp) != 0) return "uneven output rate";
+  return kNoObjection;
+}
+
+// The lookup in the table of tested cases; opt 1 keeps it quiet but for a
+// failing entry.
+void AgenConf::look_up_tested_case(int opt) {
   caseexist = 0;
   for (int i = 0; i < nfircases; ++i) fircasechk(fircases[i].name, fircases[i].pass);
-  if (caseexist == 1) {
-    if (opt != 1) mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kModule, 338);
-  } else if (caseexist > 1) {
-    if (opt != 1) mywarningfun("More than one valid case entry in fircases", kModule, 340);
-  } else {
-    if (opt != 1) myerrfun(strfmt("Untried filter configuration: %s!", casename), kModule, 343);
-  }
-  return valid;
+  if (opt == 1) return;
+  if (caseexist == 1)
+    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kAgenconfTag,
+               kLineTestedAndPasses);
+  else if (caseexist > 1)
+    mywarningfun("More than one valid case entry in fircases", kAgenconfTag, kLineSeveralEntries);
+  else
+    myerrfun(strfmt("Untried filter configuration: %s!", casename), kAgenconfTag, kLineUntried);
 }
 
 const char* AgenConf::GetReason() { return reason; }
@@ -293,8 +295,8 @@ bool AgenConf::NextCase() {
 void AgenConf::fircasechk(const char* cname, int pass) {
   if (cname == nullptr || std::strcmp(casename, cname) != 0) return;
   if (pass == 0)
-    myerrfun(strfmt("Filter configuration %s Tested with pcheck and Fails!", casename), kModule,
-             551);
+    myerrfun(strfmt("Filter configuration %s Tested with pcheck and Fails!", casename),
+             kAgenconfTag, kLineTestedAndFails);
   ++caseexist;
 }
 
@@ -360,7 +362,7 @@ void AgenConf::set_block_enables() {
 void AgenConf::set_be_read_addresses() {
   for (int i = 0; i < 16; ++i) SetBRAeTable(i, i);
   if (deci <= 1) return;
-  if (N * deci - 1 > 15) fail("Overran BRAe_Table", 619);
+  if (N * deci - 1 > 15) fail("Overran BRAe_Table", kLineBraeOverrun);
   if (Sym == 2) {
     for (int j = 0; j < deci; ++j)
       for (int i = 0; i < N; ++i)
@@ -468,48 +470,56 @@ void AgenConf::set_swap_order() {
 // Registers
 
 void AgenConf::SetRegs() {
+  int negstep = set_data_and_coef_regs();
+  set_forward_pair();
+  set_backward_pair(negstep);
+  set_be_pair(negstep);
+  SetSyncCount();
+}
+
+// The data and coefficient address generators; returns the backward step
+// that the two later pairs start from.
+int AgenConf::set_data_and_coef_regs() {
   int step = N * deci;
-  if (step > 16 || step < 0) fail("Filter step out of range!", 873);
+  if (step > 16 || step < 0) fail("Filter step out of range!", kLineStepRange);
   if (std::abs(step) == D) step = 0;
   ModD = std::abs(step) + D > 16 ? D : 16;
   int negstep = rem(ModD - step, ModD);
-  if (negstep < 0 || negstep > 16) fail("negstep out of range!", 881);
+  if (negstep < 0 || negstep > 16) fail("negstep out of range!", kLineNegstepRange);
 
   Areg.TogEn = LTogEn;
   Areg.ModD = ModD & 15;  // 16 is written as 0
   Areg.DepD = D - 1;
   Areg.RecR = R - 1;
 
-  if (deci == 0) fail("Must SetName() before SetControl()", 900);
+  if (deci == 0) fail("Must SetName() before SetControl()", kLineNoCase);
 
   CoefReg.OfsC = OfsC;
   CoefReg.ModC = ModC - 1;
   CoefReg.RepC = RepC - 1;
+  return negstep;
+}
 
-  // Forward pair.
-  int Dstart = D - deci * N;
-  step = (N * deci) % 16;
-  int RecW = interp - 1;
-  int RDsync = D - 1;
+void AgenConf::set_forward_pair() {
+  int step = (N * deci) % 16;
   if (std::abs(step) == D) step = 0;
-  int os = 0;
   FAreg.StepN = step;
   FAreg.r_SRecR = R - 1;
-  FAreg.r_SDepD = RDsync;
+  FAreg.r_SDepD = D - 1;
   FAreg.r_SOffset = 0;
-  FAreg.w_WRecRL = RecW;
+  FAreg.w_WRecRL = interp - 1;
   FAreg.w_SRecR = R - 1;
-  FAreg.w_SDepD = Dstart;
-  FAreg.w_SOffset = os;
+  FAreg.w_SDepD = D - deci * N;
+  FAreg.w_SOffset = 0;
+}
 
-  // Backward pair.
-  Dstart = (N * deci) % 16;
-  os = (-deci * N) & 15;
+void AgenConf::set_backward_pair(int negstep) {
+  int Dstart = (N * deci) % 16;
+  int os = (-deci * N) & 15;
   if (Dstart != rem(N * deci, D)) {
     Dstart = rem(N * deci, D);
     os = 0;
   }
-  RecW = 0;
   int Rsync;
   if (interp > 1) {
     Rsync = 0;
@@ -522,25 +532,28 @@ void AgenConf::SetRegs() {
   BAreg.r_SDepD = D - 1;
   BAreg.r_SRecR = Rsync;
   BAreg.r_SOffset = 0;
-  BAreg.w_WRecRL = RecW;
+  BAreg.w_WRecRL = 0;
   BAreg.w_SDepD = Dstart;
   BAreg.w_SRecR = Rsync;
   BAreg.w_SOffset = os;
+}
 
-  // Be pair.
-  step = -((deci * N) % 16);
+// The third pair, and the read bypass of its RAM.
+void AgenConf::set_be_pair(int negstep) {
+  int step = -((deci * N) % 16);
   if (std::abs(step) + D > 16 && std::abs(step) == D)
     step = 0;
   else if (-step == D)
     step = D;
   if (Sym == 0) step = 0;
-  os = step & 15;
+  int os = step & 15;
   if (Sym == 2) os = 0;
   if (Sym == 1 && D == 2) {
     os = 1;
     DstartEC = 0;
   }
-  RecW = 0;
+  int RecW = 0;
+  int Rsync;
   if (interp > 1) {
     Rsync = 0;
     RecW = 1;
@@ -552,7 +565,7 @@ void AgenConf::SetRegs() {
   if (std::strcmp(casename, "SRR12O12") == 0) RecW = 0;
   if (step > 0) negstep = step;
   if (ModD != 16 || (Sym == 2 && deci > 1 && D == 16)) {
-    if (step == D) fail("filter setting not valid, Check this case", 1052);
+    if (step == D) fail("filter setting not valid, Check this case", kLineBeStepInvalid);
     os = negstep;
   }
   for (int j = 0; j < 16; ++j) SetBeReadBypass(j, 0);
@@ -566,8 +579,6 @@ void AgenConf::SetRegs() {
   BeAreg.w_SDepD = DstartEC;
   BeAreg.w_SRecR = Rsync;
   BeAreg.w_SOffset = os;
-
-  SetSyncCount();
 }
 
 void AgenConf::SetSyncCount() {
@@ -576,54 +587,55 @@ void AgenConf::SetSyncCount() {
 }
 
 // ---------------------------------------------------------------------------
-// Setters: a bad index or value ends the program and stores nothing.
+// Setters: a bad index or value gives up the planning and stores nothing.
+
+namespace {
+template <int Size>
+void store(int (&table)[Size], int a, int c, int max_value, const char* text, int line) {
+  if (a < 0 || a >= Size || c < 0 || c > max_value) fail(text, line);
+  table[a] = c;
+}
+}  // namespace
 
 void AgenConf::SetFWAsTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("Trying to Write FWAs_Table outside of array boundaries!", 1129);
-  FWAs_Table[a] = c;
+  store(FWAs_Table, a, c, 1, "Trying to Write FWAs_Table outside of array boundaries!",
+        kLineFwasWrite);
 }
 
 void AgenConf::SetBWAsTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("Trying to Write BWAs_Table outside of array boundaries!", 1136);
-  BWAs_Table[a] = c;
+  store(BWAs_Table, a, c, 1, "Trying to Write BWAs_Table outside of array boundaries!",
+        kLineBwasWrite);
 }
 
 void AgenConf::SetBWAesTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 1)
-    fail("Trying to Write BWAes_Table outside of array boundaries!", 1144);
-  BWAes_Table[a] = c;
+  store(BWAes_Table, a, c, 1, "Trying to Write BWAes_Table outside of array boundaries!",
+        kLineBwaesWrite);
 }
 
 void AgenConf::SetBBLKeTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 1)
-    fail("Trying to Write BBLKe_Table outside of array boundaries", 1152);
-  BBLKe_Table[a] = c;
+  store(BBLKe_Table, a, c, 1, "Trying to Write BBLKe_Table outside of array boundaries",
+        kLineBblkeWrite);
 }
 
 void AgenConf::SetBRAeTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 16)
-    fail("AgenConf: Trying to Write BRAe_Table outside of array boundaries!", 1159);
-  BRAe_Table[a] = c;
+  store(BRAe_Table, a, c, 16, "AgenConf: Trying to Write BRAe_Table outside of array boundaries!",
+        kLineBraeWrite);
 }
 
 void AgenConf::SetBWAeTable(int a, int c) {
-  if (a < 0 || a > 31 || c < 0 || c > 16)
-    fail("(AgenConf): Trying to Write BWAe_Table outside of array boundaries!", 1166);
-  BWAe_Table[a] = c;
+  store(BWAe_Table, a, c, 16, "(AgenConf): Trying to Write BWAe_Table outside of array boundaries!",
+        kLineBwaeWrite);
 }
 
 void AgenConf::SetSWTable(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 16)
-    fail("(AgenConf): Trying to Write SW_Table outside of array boundaries!", 1173);
-  SW_Table[a] = c;
+  store(SW_Table, a, c, 16, "(AgenConf): Trying to Write SW_Table outside of array boundaries!",
+        kLineSwWrite);
 }
 
 void AgenConf::SetBeReadBypass(int a, int c) {
-  if (a < 0 || a > 15 || c < 0 || c > 1)
-    fail("(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!", 1180);
-  BeReadBypass[a] = c;
+  store(BeReadBypass, a, c, 1,
+        "(AgenConf): Trying to Write BeReadBypass Table outside of array boundaries!",
+        kLineBeReadBypassWrite);
 }
 
 // ---------------------------------------------------------------------------
@@ -646,13 +658,8 @@ int packed_mask(const int (&table)[Size]) {
 int AgenConf::GetFWAsTable(int aa) { return entry(FWAs_Table, aa); }
 int AgenConf::GetBWAsTable(int aa) { return entry(BWAs_Table, aa); }
 int AgenConf::GetBRAeTable(int aa) { return entry(BRAe_Table, aa); }
-int AgenConf::GetBWAeTable(int aa) { return entry(BWAe_Table, aa); }
 int AgenConf::GetBBLKeTable(int aa) { return entry(BBLKe_Table, aa); }
-int AgenConf::GetBWAesTable(int aa) { return entry(BWAes_Table, aa); }
-int AgenConf::GetBeReadBypass(int aa) { return entry(BeReadBypass, aa); }
 int AgenConf::GetSWTable(int aa) { return entry(SW_Table, aa); }
-
-void AgenConf::SetLTogEn(bool t) { LTogEn = t; }
 
 int AgenConf::GetSymEn() { return Sym != 0 ? 1 : 0; }
 
@@ -662,13 +669,14 @@ int AgenConf::GetBRBypass() { return packed_mask(BeReadBypass); }
 
 int AgenConf::GetFirClkCnt() {
   int reg = quot(inrate, interp) - 1;
-  if (reg > 255) fail("(AgenConf): GetFirClkCnt too large!!!", 1216);
+  if (reg > 255) fail("(AgenConf): GetFirClkCnt too large!!!", kLineFirClkCnt);
   return reg & 255;
 }
 
 int AgenConf::GetBERAM(int aa) {
   if (aa < 0 || aa > 15) {
-    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kModule, 1227);
+    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kAgenconfTag,
+             kLineBeramRead);
     return 0;
   }
   return BWAe_Table[aa] | (BWAe_Table[aa + 16] << 4) | (BWAes_Table[aa] << 8) |

@@ -3,8 +3,9 @@
 // the filter hardware can run it (fixed rules plus the table of tested
 // cases), and works out the address tables and register values of an
 // accepted case. fir_config drives it one channel at a time:
-//   Init, Setdebug, SetName, ValidCase, then SetTables, SetRegs and reads.
+//   Init, SetName, ValidCase, then SetTables, SetRegs and reads.
 #pragma once
+#include <string>
 
 // Coefficient address generator.
 struct CCoefReg {
@@ -34,19 +35,12 @@ struct CAgenSReg {
   int w_SOffset;
 };
 
-// Letters of the case name; the letter for value v is the character at v.
-extern const char DS[];   // "SD"   same / different coefficients
-extern const char RCC[];  // " RC"  real / complex
-extern const char cnt[];  // "0123456789abcdefghijklmnopqrstuvw"
-extern const char SYM[];  // "NOE"  no / odd / even symmetry
-
 class AgenConf {
  public:
   // ---- Case selection ----
   void Init();
-  void Setdebug(int d);
-  // Sets the case from its eight properties; ends the program on a value out
-  // of range or an accumulator that cannot be set.
+  // Sets the case from its eight properties; gives up the planning (and the
+  // run) on a value out of range or an accumulator that cannot be set.
   void SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate, int tSym, int tdeci,
                int tinterp);
   // Sets the case from an eight-letter case name such as "SRR48N11".
@@ -62,6 +56,7 @@ class AgenConf {
   void fircasechk(const char* cname, int pass);
 
   // ---- Tables and registers of an accepted case ----
+  // A table write out of bounds gives up the planning, as above.
   void SetTables();
   void SetRegs();
   void SetSyncCount();
@@ -78,13 +73,9 @@ class AgenConf {
   int GetFWAsTable(int aa);
   int GetBWAsTable(int aa);
   int GetBRAeTable(int aa);
-  int GetBWAeTable(int aa);
   int GetBBLKeTable(int aa);
-  int GetBWAesTable(int aa);
-  int GetBeReadBypass(int aa);
   int GetSWTable(int aa);
 
-  void SetLTogEn(bool t);
   int GetSymEn();
   int GetFWAs();
   int GetBWAs();
@@ -119,12 +110,6 @@ class AgenConf {
   char casename[9] = {};
   const char* reason = "";
   int caseexist = 0;
-  int debug = 0;
-
-  // ---- Walk state ----
-  int decid[34] = {};
-  int interpid[34] = {};
-  int id = 0;
 
   // ---- Registers ----
   int SWCntN = 0;
@@ -149,8 +134,24 @@ class AgenConf {
   int ModD = 0;
 
  private:
+  // The walk's state: the (deci, interp) pairs in walk order and the
+  // position in them.
+  int decid[34] = {};
+  int interpid[34] = {};
+  int id = 0;
+
   // Writes the derived quantities from the eight properties.
   void derive_quantities();
+  // ValidCase's rules; each gives the reason for refusing the case.
+  const char* shape_objection() const;
+  const char* capacity_objection() const;
+  const char* even_split_objection() const;
+  void look_up_tested_case(int opt);
+  // SetRegs' steps, one per group of registers.
+  int set_data_and_coef_regs();
+  void set_forward_pair();
+  void set_backward_pair(int negstep);
+  void set_be_pair(int negstep);
   void set_backward_write_strobes();
   void set_block_enables();
   void set_be_read_addresses();
@@ -163,3 +164,8 @@ extern AgenConf AC;
 
 // Returns AC to the state it has at program start.
 void reset_agenconf();
+
+// An early end of the run: reports `text` as an error at its fixed report
+// site and ends the run with status -1. It throws RunEnded (diag.h),
+// which the driver catches; the process goes on with its next control file.
+[[noreturn]] void give_up_planning(const std::string& text, const char* tag, int line);

@@ -11,13 +11,29 @@
 #include <cstdlib>
 #include <vector>
 
-#include "pfir/agenconf.h"
 #include "diag.h"
+#include "pfir/agenconf.h"
 #include "vartable/strtab.h"
 
 namespace {
 
-const char* const kModule = "firconfig";
+// The module and line tags of this file's reports: fixed output text, not
+// the file's name or its source lines.
+const char* const kFirconfigTag = "firconfig";
+constexpr int kLineStart = 27;
+constexpr int kLineZeroDivisor = 70;
+constexpr int kLineTapsRoundedUp = 76;
+constexpr int kLineRateRange = 81;
+constexpr int kLinePossibleRate = 100;
+constexpr int kLineNoTransmitRate = 104;
+constexpr int kLineMaximumTaps = 107;
+constexpr int kLineTransmitRate = 112;
+constexpr int kLineNoMultiple = 113;
+constexpr int kLineClockCount = 192;
+constexpr int kLineSeveralChannels = 225;
+constexpr int kLineTooManyTaps = 236;
+constexpr int kLineLayout = 253;
+constexpr int kLineRamBounds = 286;
 
 constexpr int kRateSlots = 16;  // entries of possible_inrate
 constexpr int kRamWords = 256;  // coefficient RAM: 16 cells of 16 words
@@ -43,9 +59,8 @@ struct PlanInputs {
 };
 
 int receive_data_streams(const CHAN& c, int ch) {
-  int split = ch <= 1 ? g.splitiqAB : g.splitiqCD;
   if (c.bypass_mix == 1 && g.rin_cmplx == 0) return 1;
-  return 2 - split;
+  return split_iq_on(ch) ? 1 : 2;
 }
 
 int transmit_symmetry(const CHAN& c) {
@@ -56,7 +71,7 @@ int transmit_symmetry(const CHAN& c) {
 
 PlanInputs plan_inputs(const CHAN& c, int ch) {
   PlanInputs p;
-  p.transmit = c.xmt == 1;
+  p.transmit = is_transmit(c);
   if (p.transmit) {
     p.fir_cmplx = c.fir_cmplx != -1 ? c.fir_cmplx : c.tinf_cmplx;
     p.fir_sym = c.fir_sym != -1 ? c.fir_sym : transmit_symmetry(c);
@@ -180,10 +195,31 @@ bool zero_divisor_reported(const CHAN& c, int ch) {
   } divisors[] = {{"fir_dec", c.fir_dec}, {"fir_int", c.fir_int}, {"fir_nchan", c.fir_nchan}};
   for (const auto& d : divisors) {
     if (d.value != 0) continue;
-    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kModule, 70);
+    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kFirconfigTag,
+             kLineZeroDivisor);
     found = true;
   }
   return found;
+}
+
+// The channel fields of one address-generator pair: its read generator's
+// and its write generator's.
+struct ReadGenerator {
+  int *soff, *srecr, *sdepd, *stepn;
+};
+struct WriteGenerator {
+  int *soff, *srecr, *sdepd, *wrecrl;
+};
+
+void copy_start_registers(const CAgenSReg& reg, ReadGenerator r, WriteGenerator w) {
+  setparam(r.soff, reg.r_SOffset);
+  setparam(r.srecr, reg.r_SRecR);
+  setparam(r.sdepd, reg.r_SDepD);
+  setparam(r.stepn, reg.StepN);
+  setparam(w.soff, reg.w_SOffset);
+  setparam(w.srecr, reg.w_SRecR);
+  setparam(w.sdepd, reg.w_SDepD);
+  setparam(w.wrecrl, reg.w_WRecRL);
 }
 
 void copy_planner_registers(CHAN& c) {
@@ -196,37 +232,20 @@ void copy_planner_registers(CHAN& c) {
   setparam(&c.agen_depd, AC.Areg.DepD);
   setparam(&c.agen_modd, AC.Areg.ModD);
   setparam(&c.agen_togen, AC.Areg.TogEn ? 1 : 0);
-  setparam(&c.fragen_soff, AC.FAreg.r_SOffset);
-  setparam(&c.fragen_srecr, AC.FAreg.r_SRecR);
-  setparam(&c.fragen_sdepd, AC.FAreg.r_SDepD);
-  setparam(&c.fragen_stepn, AC.FAreg.StepN);
-  setparam(&c.fwagen_soff, AC.FAreg.w_SOffset);
-  setparam(&c.fwagen_srecr, AC.FAreg.w_SRecR);
-  setparam(&c.fwagen_sdepd, AC.FAreg.w_SDepD);
-  setparam(&c.fwagen_wrecrl, AC.FAreg.w_WRecRL);
-  setparam(&c.bragen_soff, AC.BAreg.r_SOffset);
-  setparam(&c.bragen_srecr, AC.BAreg.r_SRecR);
-  setparam(&c.bragen_sdepd, AC.BAreg.r_SDepD);
-  setparam(&c.bragen_stepn, AC.BAreg.StepN);
-  setparam(&c.bwagen_soff, AC.BAreg.w_SOffset);
-  setparam(&c.bwagen_srecr, AC.BAreg.w_SRecR);
-  setparam(&c.bwagen_sdepd, AC.BAreg.w_SDepD);
-  setparam(&c.bwagen_wrecrl, AC.BAreg.w_WRecRL);
-  setparam(&c.beragen_soff, AC.BeAreg.r_SOffset);
-  setparam(&c.beragen_srecr, AC.BeAreg.r_SRecR);
-  setparam(&c.beragen_sdepd, AC.BeAreg.r_SDepD);
-  setparam(&c.beragen_stepn, AC.BeAreg.StepN);
-  setparam(&c.bewagen_soff, AC.BeAreg.w_SOffset);
-  setparam(&c.bewagen_srecr, AC.BeAreg.w_SRecR);
-  setparam(&c.bewagen_sdepd, AC.BeAreg.w_SDepD);
-  setparam(&c.bewagen_wrecrl, AC.BeAreg.w_WRecRL);
+  copy_start_registers(AC.FAreg, {&c.fragen_soff, &c.fragen_srecr, &c.fragen_sdepd, &c.fragen_stepn},
+                       {&c.fwagen_soff, &c.fwagen_srecr, &c.fwagen_sdepd, &c.fwagen_wrecrl});
+  copy_start_registers(AC.BAreg, {&c.bragen_soff, &c.bragen_srecr, &c.bragen_sdepd, &c.bragen_stepn},
+                       {&c.bwagen_soff, &c.bwagen_srecr, &c.bwagen_sdepd, &c.bwagen_wrecrl});
+  copy_start_registers(AC.BeAreg,
+                       {&c.beragen_soff, &c.beragen_srecr, &c.beragen_sdepd, &c.beragen_stepn},
+                       {&c.bewagen_soff, &c.bewagen_srecr, &c.bewagen_sdepd, &c.bewagen_wrecrl});
   setparam(&c.fwa_strobe, AC.GetFWAs());
   setparam(&c.bwa_strobe, AC.GetBWAs());
   setparam(&c.beagen_rbypass, c.fir_sym != 0 ? AC.GetBRBypass() : 0xffff);
   setparam(&c.fir_sync_cnt, AC.SyncCount);
   if (AC.GetFirClkCnt() == 0 && c.ncic != 0 && c.fir_cmplx != 0)
-    mywarningfun("fir_clk_cnt==0 and ncic!=0, must set fir_clk_cnt>0, to fix it set inrate>1", kModule,
-                 192);
+    mywarningfun("fir_clk_cnt==0 and ncic!=0, must set fir_clk_cnt>0, to fix it set inrate>1",
+                 kFirconfigTag, kLineClockCount);
   if (c.ncic == 0) {
     setparam(&c.fir_clk_cnt, 1);
     setparam(&c.fir_clk_cnt_en, 0);
@@ -290,17 +309,19 @@ void order_in_ram(const CHAN& c, int modc, int tR, int filtersets, const int tco
       for (int j = 0; j < modc; ++j) out[modc - 1 - j] = group[j];
     }
   }
-  if (c.fir_int > 1) std::printf("\n");
+  if (c.fir_int > 1) plan_note("");
 }
 
+// Writes the cells at coef_ofsc; an offset that leaves the RAM is an early end
+// of the run (give_up_planning).
 void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
   for (int cell = 0; cell < 16; ++cell)
     for (int j = 0; j < modc; ++j) {
       int i = cell * kCellWords + j;
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
-        myerrfun("coefram[] writing out of boundaries, check coef_ofsc", kModule, 286);
-        end_run(-1);
+        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kFirconfigTag,
+                         kLineRamBounds);
       }
       c.coefram[target] = ocoef[i];
     }
@@ -317,80 +338,77 @@ void set_final_variables(CHAN& c, bool transmit) {
   setparam(&c.fir_en_sync_cnt, 1);
 }
 
-}  // namespace
-
-int fir_config(CHAN* cp, int ch) {
-  CHAN& c = *cp;
-  if (c.powerdown != 0 && planning_would_fail(c, ch)) {
-    leave_unplanned(c);
-    return 0;
+// The transmit input rate: the smallest whose accumulators hold the
+// coefficients; every candidate is listed in possible_inrate. -1 when none
+// does.
+int choose_transmit_rate(CHAN& c, int dataT) {
+  int inrateT = -1;
+  int ntapsmax = 0;
+  bool any_multiple;
+  std::vector<TransmitRate> rates = transmit_rates(c, dataT, c.fir_sym, &any_multiple);
+  for (size_t k = 0; k < rates.size(); ++k) {
+    const TransmitRate& t = rates[k];
+    ntapsmax = std::max(ntapsmax, t.ntaps);
+    if (k < kRateSlots) c.possible_inrate[k] = t.rate;
+    mydebugfun(strfmt("Possible setting inrate=%d ntaps allowed=%d", t.rate, t.ntaps),
+               kFirconfigTag, kLinePossibleRate);
+    if (t.ntaps >= c.ncoefs && inrateT == -1) inrateT = t.rate;
   }
-
-  mydebugfun("fir_config()", kModule, 27);
-  AC.Init();
-  AC.Setdebug(1);
-
-  PlanInputs p = plan_inputs(c, ch);
-  setparam(&c.fir_cmplx, p.fir_cmplx);
-  setparam(&c.fir_sym, p.fir_sym);
-  int mxinrate = p.mxinrate;
-  int dataT = wrap32(c.fir_cmplx + 1LL);
-  const int coefT = 1;
-  int diffT = c.fir_diff;
-  std::fill(std::begin(c.coefram), std::end(c.coefram), 0);
-
-  if (zero_divisor_reported(c, ch)) {
-    leave_unplanned(c);
-    return 0;
+  if (inrateT == -1) {
+    myerrfun("Trouble setting up pfir", kFirconfigTag, kLineNoTransmitRate);
+    if (ntapsmax < c.ncoefs)
+      myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kFirconfigTag,
+               kLineMaximumTaps);
   }
+  c.inrate = inrateT;
+  mydebugfun(strfmt("I set inrateT to %d", inrateT), kFirconfigTag, kLineTransmitRate);
+  if (!any_multiple)
+    mydebugfun("Could not find a suitable setting for inrate", kFirconfigTag, kLineNoMultiple);
+  return inrateT;
+}
 
+// The input rate the planner is given: the smallest that holds the taps,
+// or for a transmit channel the one its accumulators allow. Sets inrate and
+// possible_inrate.
+int plan_input_rate(CHAN& c, bool transmit, int dataT, int mxinrate) {
   int xx_err;
   int xx = min_taps(c, c.fir_sym, &xx_err);
-  if (xx_err != 0) mydebugfun("Quens inrate error hit increasing xx by one", kModule, 76);
+  if (xx_err != 0)
+    mydebugfun("Quens inrate error hit increasing xx by one", kFirconfigTag, kLineTapsRoundedUp);
   int inrateT = min_input_rate(xx, dataT, c.fir_int);
   c.inrate = inrateT;
-  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kModule, 81);
+  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kFirconfigTag,
+             kLineRateRange);
 
   std::fill(std::begin(c.possible_inrate), std::end(c.possible_inrate), -1);
-  if (p.transmit) {
-    inrateT = -1;
-    int ntapsmax = 0;
-    bool any_multiple;
-    std::vector<TransmitRate> rates = transmit_rates(c, dataT, c.fir_sym, &any_multiple);
-    for (size_t k = 0; k < rates.size(); ++k) {
-      const TransmitRate& t = rates[k];
-      ntapsmax = std::max(ntapsmax, t.ntaps);
-      if (k < kRateSlots) c.possible_inrate[k] = t.rate;
-      mydebugfun(strfmt("Possible setting inrate=%d ntaps allowed=%d", t.rate, t.ntaps), kModule, 100);
-      if (t.ntaps >= c.ncoefs && inrateT == -1) inrateT = t.rate;
-    }
-    if (inrateT == -1) {
-      myerrfun("Trouble setting up pfir", kModule, 104);
-      if (ntapsmax < c.ncoefs)
-        myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kModule, 107);
-    }
-    c.inrate = inrateT;
-    mydebugfun(strfmt("I set inrateT to %d", inrateT), kModule, 112);
-    if (!any_multiple) mydebugfun("Could not find a suitable setting for inrate", kModule, 113);
-  } else {
-    std::vector<int> rates = receive_rates(c, dataT);
-    std::copy(rates.begin(), rates.end(), c.possible_inrate);
-  }
+  if (transmit) return choose_transmit_rate(c, dataT);
+  std::vector<int> rates = receive_rates(c, dataT);
+  std::copy(rates.begin(), rates.end(), c.possible_inrate);
+  return inrateT;
+}
 
-  AC.SetName(diffT, dataT, coefT, c.fir_nchan, inrateT, c.fir_sym, c.fir_dec, c.fir_int);
+// Has the planner name, check and work out the filter case, and copies its
+// registers and RAM tables into the channel. False when the case is refused.
+bool plan_case(CHAN& c, int dataT, int coefT, int inrateT, int mxinrate) {
+  AC.SetName(c.fir_diff, dataT, coefT, c.fir_nchan, inrateT, c.fir_sym, c.fir_dec, c.fir_int);
   std::snprintf(c.filter_case, sizeof c.filter_case, "%s", AC.Getcasename());
-  if (!AC.ValidCase()) return 0;
-  if ((g.printout & kOutDbg) && f_dbg)
-    std::fprintf(f_dbg.get(), "fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(),
-                 inrateT, mxinrate);
+  if (!AC.ValidCase()) return false;
+  mydebugC(strfmt("fir_config(): name=%s, Mininrate=%d, Maxinrate=%d\n", AC.Getcasename(), inrateT,
+                  mxinrate));
   AC.SetTables();
   AC.SetRegs();
   copy_planner_registers(c);
   copy_ram_tables(c);
+  return true;
+}
 
+// Lays the coefficients into the coefficient RAM image: 1 when they fit, -1
+// when they do not.
+int lay_coefficients(CHAN& c, int coefT) {
   int tcoef[kRamWords] = {};
   if (c.fir_nchan > 1) {
-    myerrfun("Can not handle multiple channels in a single fir yet.", kModule, 225);
+    myerrfun("Can not handle multiple channels in a single fir yet.", kFirconfigTag,
+             kLineSeveralChannels);
     return -1;
   }
   int nn = c.ncoefs;
@@ -400,14 +418,16 @@ int fir_config(CHAN* cp, int ch) {
   if (c.fir_sym == 1) xx_avail = 2 * hxx - 1;
   if (c.fir_sym == 2) xx_avail = 2 * hxx;
   if (nn > xx_avail) {
-    myerrfun("More taps defined than are computationally available.\n", kModule, 236);
+    myerrfun("More taps defined than are computationally available.\n", kFirconfigTag,
+             kLineTooManyTaps);
     mymsgfun(" Sym=");
     mymsgfun(symmetry_name(c.fir_sym));
     mymsgfun(strfmt("Maximum taps = %d", xx_avail));
     return -1;
   }
   order_in_time(c, nn, hnn, hxx, tcoef);
-  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kModule, 253);
+  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kFirconfigTag,
+             kLineLayout);
 
   int filtersets = coefT * (c.fir_diff != 0 ? c.fir_nchan : 1);
   int modc = AC.CoefReg.ModC + 1;
@@ -415,6 +435,35 @@ int fir_config(CHAN* cp, int ch) {
   int ocoef[kRamWords] = {};
   order_in_ram(c, modc, tR, filtersets, tcoef, ocoef);
   place_in_ram(c, modc, ocoef);
+  return 1;
+}
+
+}  // namespace
+
+int fir_config(CHAN* cp, int ch) {
+  CHAN& c = *cp;
+  if (c.powerdown != 0 && planning_would_fail(c, ch)) {
+    leave_unplanned(c);
+    return 0;
+  }
+
+  mydebugfun("fir_config()", kFirconfigTag, kLineStart);
+  AC.Init();
+
+  PlanInputs p = plan_inputs(c, ch);
+  setparam(&c.fir_cmplx, p.fir_cmplx);
+  setparam(&c.fir_sym, p.fir_sym);
+  int dataT = wrap32(c.fir_cmplx + 1LL);
+  const int coefT = 1;  // the coefficients are always real here
+  std::fill(std::begin(c.coefram), std::end(c.coefram), 0);
+
+  if (zero_divisor_reported(c, ch)) {
+    leave_unplanned(c);
+    return 0;
+  }
+  int inrateT = plan_input_rate(c, p.transmit, dataT, p.mxinrate);
+  if (!plan_case(c, dataT, coefT, inrateT, p.mxinrate)) return 0;
+  if (lay_coefficients(c, coefT) < 0) return -1;
   set_final_variables(c, p.transmit);
   return 1;
 }

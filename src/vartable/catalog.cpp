@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int kCatalogSize = 250;
+
 struct CatalogRow {
   const char* name;
   int type, bits, page, addr, start, defalt, regtype;
@@ -771,6 +773,33 @@ const CatalogRow kCatalog[kCatalogSize] = {
      nullptr, nullptr, &ChanVars::sumtap, nullptr},
 };
 
+// Wraps a help text at 80 columns by turning spaces or tabs into newlines.
+void add_newlines(std::string& text) {
+  const size_t kWidth = 80;
+  size_t line_start = 0;
+  while (text.size() - line_start > kWidth) {
+    size_t cut = std::string::npos;
+    for (size_t i = kWidth; i >= 1; --i) {
+      char ch = text[line_start + i];
+      if (ch == ' ' || ch == '\t') {
+        cut = line_start + i;
+        break;
+      }
+    }
+    if (cut == std::string::npos) {
+      for (size_t i = line_start + kWidth + 1; i < text.size(); ++i) {
+        if (text[i] == ' ' || text[i] == '\t') {
+          cut = i;
+          break;
+        }
+      }
+      if (cut == std::string::npos) return;
+    }
+    text[cut] = '\n';
+    line_start = cut;  // the newline itself starts the next line
+  }
+}
+
 yyy_STRTAB* register_entry(const char* name, int type, int bits, int page, int addr, int start,
                            int defalt, int regtype, const char* help) {
   yyy_STRTAB* s = yyycheckstr(name);
@@ -791,22 +820,6 @@ yyy_STRTAB* register_entry(const char* name, int type, int bits, int page, int a
   ++nfields;
   return s;
 }
-
-void register_row(const CatalogRow& r) {
-  if (r.gi) {
-    set_gstrtabi(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help, &(g.*r.gi));
-  } else if (r.gd) {
-    set_gstrtabd(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help, &(g.*r.gd));
-  } else if (r.ci) {
-    set_cstrtabi(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help,
-                 &(chan[0].*r.ci), &(chan[1].*r.ci), &(chan[2].*r.ci), &(chan[3].*r.ci));
-  } else {
-    set_cstrtabd(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help,
-                 &(chan[0].*r.cd), &(chan[1].*r.cd), &(chan[2].*r.cd), &(chan[3].*r.cd));
-  }
-}
-
-}  // namespace
 
 yyy_STRTAB* set_gstrtab(const char* name, int type, int bits, int page, int addr, int start,
                         int defalt, int regtype, const char* help) {
@@ -852,38 +865,28 @@ void set_cstrtabd(const char* name, int type, int bits, int page, int addr, int 
   }
 }
 
+void register_row(const CatalogRow& r) {
+  if (r.gi) {
+    set_gstrtabi(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help, &(g.*r.gi));
+  } else if (r.gd) {
+    set_gstrtabd(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help, &(g.*r.gd));
+  } else if (r.ci) {
+    set_cstrtabi(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help,
+                 &(chan[0].*r.ci), &(chan[1].*r.ci), &(chan[2].*r.ci), &(chan[3].*r.ci));
+  } else {
+    set_cstrtabd(r.name, r.type, r.bits, r.page, r.addr, r.start, r.defalt, r.regtype, r.help,
+                 &(chan[0].*r.cd), &(chan[1].*r.cd), &(chan[2].*r.cd), &(chan[3].*r.cd));
+  }
+}
+
+}  // namespace
+
 void initstrtab() {
   for (const CatalogRow& r : kCatalog) register_row(r);
 }
 
-void add_newlines(std::string& text) {
-  const size_t kWidth = 80;
-  size_t line_start = 0;
-  while (text.size() - line_start > kWidth) {
-    size_t cut = std::string::npos;
-    for (size_t i = kWidth; i >= 1; --i) {
-      char ch = text[line_start + i];
-      if (ch == ' ' || ch == '\t') {
-        cut = line_start + i;
-        break;
-      }
-    }
-    if (cut == std::string::npos) {
-      for (size_t i = line_start + kWidth + 1; i < text.size(); ++i) {
-        if (text[i] == ' ' || text[i] == '\t') {
-          cut = i;
-          break;
-        }
-      }
-      if (cut == std::string::npos) return;
-    }
-    text[cut] = '\n';
-    line_start = cut;  // the newline itself starts the next line
-  }
-}
-
 int class_code(const yyy_STRTAB* s, int c) {
   int xmt = chan[c].xmt;
-  if (xmt != 0 && xmt != 1) return kStatus;
+  if (xmt != kXmtReceive && xmt != kXmtTransmit) return kStatus;
   return class_in(s, xmt);
 }

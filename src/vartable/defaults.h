@@ -1,13 +1,11 @@
 // defaults.h — the defaults pass (run at the mode commands) and the check
 // that every mandatory variable and coefficient file was given.
 #pragma once
-#include "vartable/strtab.h"
 
-extern int missing_mandatory;
-
+// Stores the default of every variable whose class in its channel's
+// direction takes one (not used, or default), over any value there.
 void setdefaults();
-int yyysetdefault(yyy_STRTAB* s);
-void setregdefalt(yyy_STRTAB* s, int c);
+// Reports every mandatory declaration missing (a pair's mode, a mandatory
+// variable, a channel's coefficients), then ends the run with status 1 if
+// there was any.
 void ck_mandatory();
-int ck_man_field(yyy_STRTAB* s);
-void ck_man(yyy_STRTAB* s, int c);

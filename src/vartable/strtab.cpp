@@ -3,11 +3,13 @@
 
 #include <memory>
 
-yyy_STRTAB* hashtbl[kHashSize];
 std::vector<yyy_STRTAB*> fields;
 int nfields = 0;
 
 namespace {
+
+constexpr int kHashSize = 1000;
+yyy_STRTAB* hashtbl[kHashSize];  // the bucket heads, newest record first
 // Owns every record; the buckets and `fields` only point into it.
 std::vector<std::unique_ptr<yyy_STRTAB>>& store() {
   static std::vector<std::unique_ptr<yyy_STRTAB>> records;

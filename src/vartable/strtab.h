@@ -21,10 +21,8 @@ struct yyy_STRTAB {
   double* dvalue[4] = {nullptr, nullptr, nullptr, nullptr};
 };
 
-constexpr int kHashSize = 1000;
 constexpr int kPseudoPage = 4095;
 
-extern yyy_STRTAB* hashtbl[kHashSize];
 extern std::vector<yyy_STRTAB*> fields;  // registration order
 extern int nfields;
 

@@ -6,54 +6,37 @@
 // bits and that the chip clock is fast enough.
 #include "verify/pfiranalysis.h"
 
-#include <cstdint>
-#include <cstdio>
 #include <string>
 
-#include "input/cmdin.h"
 #include "diag.h"
+#include "numeric.h"
 #include "records.h"
 
 namespace {
 
-int wrap_add(int a, int b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
+// The module and line tags of the report's messages are fixed output text,
+// not source lines: the clock error reports as the interpreter's.
+const char* const kClockModule = "cmdin";
+constexpr int kLineClockTooSlow = 418;
 
-int wrap_mul(int a, int b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
-
-int magnitude(int v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  return static_cast<int32_t>(v < 0 ? 0u - u : u);
-}
-
-// Truncating quotient; the caller has excluded a zero divisor.
-int quotient(int a, int b) { return b == -1 ? wrap_mul(a, -1) : a / b; }
-
-bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }
-
-void to_analysis(const std::string& text) {
-  if (analysis_open()) std::fputs(text.c_str(), f_anl.get());
-}
+int magnitude(int v) { return v < 0 ? wrap_sub(0, v) : v; }
 
 // A coefficient beyond 16 bits is truncated in the coefficient RAM, so the
 // run must not end as a success.
 void sixteen_bit_check(const CHAN& c) {
-  if (c.maxtap > 32767 || c.maxtap < -32768) {
-    report_stderr_only(Severity::kError, "Coefs exceeds 16 bits\n");
-    err = 1;
-    exit_status = 1;
-  }
+  if (c.maxtap <= 32767 && c.maxtap >= -32768) return;
+  report_stderr_only(Severity::kError, "Coefs exceeds 16 bits\n");
+  err = 1;
+  exit_status = 1;
 }
 
 void minimum_clock_check(int ch, const CHAN& c) {
   // Summed in double: the same value for every sum that fits in an int.
   double min_freq = (static_cast<double>(c.ncic) + c.fir_clk_cnt + 3) / 10.0;
-  to_analysis(strfmt("\nChannel %d has a minimum frequency of %0.5f MHz\n", ch, min_freq));
+  write_analysis(strfmt("\nChannel %d has a minimum frequency of %0.5f MHz\n", ch, min_freq));
   if (g.fck < min_freq)
-    myerrfun(strfmt("chip clock rate of %0.5f lower than minimum of %0.5f!", g.fck, min_freq), "cmdin", 418);
+    myerrfun(strfmt("chip clock rate of %0.5f lower than minimum of %0.5f!", g.fck, min_freq), kClockModule,
+             kLineClockTooSlow);
 }
 
 const char* symmetry_word(int coefsym) {
@@ -68,16 +51,16 @@ const char* symmetry_word(int coefsym) {
 }
 
 void describe_filter(int ch, const CHAN& c) {
-  to_analysis(strfmt("\nChannel %d has a %d tap filter.  Sum of coefficients %d. Max coefficient %d\n", ch,
-                     c.ncoefs, c.sumtap, magnitude(c.maxtap)));
-  to_analysis("Coefficient symmetry is ");
-  to_analysis(symmetry_word(c.coefsym));
+  write_analysis(strfmt("\nChannel %d has a %d tap filter.  Sum of coefficients %d. Max coefficient %d\n", ch,
+                        c.ncoefs, c.sumtap, magnitude(c.maxtap)));
+  write_analysis("Coefficient symmetry is ");
+  write_analysis(symmetry_word(c.coefsym));
   if (c.fir_sym != 0)
-    to_analysis(" Hardware exploits symmetry.\n");
+    write_analysis(" Hardware exploits symmetry.\n");
   else if (c.coefsym != 0)
-    to_analysis(" Hardware does not exploit symmetry.\n");
+    write_analysis(" Hardware does not exploit symmetry.\n");
   else
-    to_analysis("\n");
+    write_analysis("\n");
 }
 
 // Whether the table shows what the filter could hold with symmetry: an
@@ -85,8 +68,8 @@ void describe_filter(int ch, const CHAN& c) {
 // interpolation.
 bool symmetric_column(const CHAN& c) {
   if (c.coefsym == 0) return false;
-  if (c.xmt != 0 && c.fir_int > 2) return false;
-  if (c.xmt != 0 && c.coefsym == 2 && c.fir_int > 1) return false;
+  if (!is_receive(c) && c.fir_int > 2) return false;
+  if (!is_receive(c) && c.coefsym == 2 && c.fir_int > 1) return false;
   return true;
 }
 
@@ -98,32 +81,33 @@ bool rows_computable(const CHAN& c) {
 
 int taps_at(const CHAN& c, int inr, int sym) {
   int n = wrap_mul(wrap_mul(wrap_mul(c.fir_int, inr), c.fir_dec), 16);
-  n = quotient(n, c.fir_int);
-  n = quotient(n, wrap_add(c.fir_cmplx, 1));
-  n = quotient(n, c.fir_nchan);
+  // rows_computable has excluded a zero divisor.
+  n = wrap_div(n, c.fir_int);
+  n = wrap_div(n, wrap_add(c.fir_cmplx, 1));
+  n = wrap_div(n, c.fir_nchan);
   n = wrap_mul(n, sym + 1);
-  if (sym == 1 && c.coefsym == 1) n = static_cast<int32_t>(static_cast<uint32_t>(n) - 1u);
+  if (sym == 1 && c.coefsym == 1) n = wrap_sub(n, 1);
   return n;
 }
 
 void configuration_row(const CHAN& c, int inr, bool ok_sym) {
   double fir_duty = static_cast<double>(inr) / (static_cast<double>(c.ncic) + 1) / c.fir_int;
   double fir_pwr = fir_duty * 0.5 * 1.8 * 100.0;
-  to_analysis(strfmt("%4.3lf   %4.1lf", fir_duty, fir_pwr));
+  write_analysis(strfmt("%4.3lf   %4.1lf", fir_duty, fir_pwr));
   for (int sym = 0; sym <= (ok_sym ? 1 : 0); ++sym) {
     bool used = sym == c.coef_sym && inr == c.inrate;
-    to_analysis(strfmt("   %4d", taps_at(c, inr, sym)));
-    to_analysis(strfmt(" %c     ", used ? 'X' : ' '));
+    write_analysis(strfmt("   %4d", taps_at(c, inr, sym)));
+    write_analysis(strfmt(" %c     ", used ? 'X' : ' '));
   }
-  to_analysis("\n");
+  write_analysis("\n");
 }
 
 void configuration_table(const CHAN& c) {
   bool ok_sym = symmetric_column(c);
-  to_analysis("  Possible Filter Configurations     X marks the configuration used\n");
-  to_analysis("Duty    Pwr(mW)  Taps(no sym) ");
-  if (ok_sym) to_analysis("Taps (w/ sym)");
-  to_analysis("    (Power is for a single FIR row)\n");
+  write_analysis("  Possible Filter Configurations     X marks the configuration used\n");
+  write_analysis("Duty    Pwr(mW)  Taps(no sym) ");
+  if (ok_sym) write_analysis("Taps (w/ sym)");
+  write_analysis("    (Power is for a single FIR row)\n");
   if (!rows_computable(c)) return;
   for (int inr : c.possible_inrate) {
     if (inr == -1) break;

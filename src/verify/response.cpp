@@ -26,8 +26,12 @@ constexpr int kMaxPfirFactor = 31;  // the 5 bits of fir_dec and fir_int
 constexpr int kSamplesPerSidelobe = 16;
 constexpr long long kMaxAliasLattice = 1 << 21;
 constexpr int kBisections = 100;
+// The band edge is where the chain's gain first falls this far below 0 Hz.
+constexpr double kBandEdgeDb = -3.0;
 
 double to_db(double gain) { return 20.0 * std::log10(gain); }
+// The chain's gain in dB: the sum of the CIC's and the PFIR's.
+double chain_db(const FilterChain& c, double f) { return cic_db(c, f) + pfir_db(c, f); }
 double floored(double db) { return std::isnan(db) ? kResponseFloorDb : std::max(db, kResponseFloorDb); }
 
 double tap_sum(const std::vector<double>& h) {
@@ -227,11 +231,10 @@ double cic_db(const FilterChain& c, double f) {
 
 double pfir_db(const FilterChain& c, double f) { return PfirTransform(c.taps).db(f / c.pfir_rate()); }
 
-double chain_db(const FilterChain& c, double f) { return cic_db(c, f) + pfir_db(c, f); }
 
 bool chain_of(const CHAN& c, int mode, double fck, FilterChain* chain, std::string* why) {
   FilterChain out;
-  out.transmit = mode == 1;
+  out.transmit = mode == kModeTransmit;
   if (!(fck > 0) || !std::isfinite(fck)) {
     *why = "the chip clock fck is not a positive rate";
     return false;
@@ -324,7 +327,7 @@ ChipResponse chip_response(const GENERAL& gen, const CHAN (&chans)[kNumChannels]
   std::vector<FilterChain> chains;
   for (int ch = 0; ch < kNumChannels; ++ch) {
     int mode = gen.mode[ch / 2];
-    if (chans[ch].powerdown != 0 || (mode != 1 && mode != 2)) continue;
+    if (chans[ch].powerdown != 0 || (mode != kModeTransmit && mode != kModeReceive)) continue;
     ChannelResponse r;
     r.channel = ch;
     if (chain_of(chans[ch], mode, gen.fck, &r.chain, &r.not_modelled)) chains.push_back(r.chain);

@@ -12,8 +12,6 @@
 
 // Gains below this many dB are held at it (a CIC null is minus infinity).
 constexpr double kResponseFloorDb = -300.0;
-// The band edge is where the chain's gain first falls this far below 0 Hz.
-constexpr double kBandEdgeDb = -3.0;
 
 // One channel's chain, rates in MHz. Receive: the CIC decimating by
 // cic_factor at fast_rate, then the PFIR at fast_rate / cic_factor
@@ -54,10 +52,9 @@ struct ChainFigures {
 
 // The gains in dB: the CIC's relative to its gain at 0 Hz, the PFIR's
 // relative to its gain at 0 Hz (or, when that is zero, to the sum of the
-// tap magnitudes), the chain's the sum of both. Not held at the floor.
+// tap magnitudes). Not held at the floor.
 double cic_db(const FilterChain& c, double f);
 double pfir_db(const FilterChain& c, double f);
-double chain_db(const FilterChain& c, double f);
 
 // A live channel as modelled. The curves hold the gains in dB (held at the
 // floor) at the grid frequencies up to half the channel's fast rate.

@@ -8,31 +8,60 @@
 // no input can make a check itself misbehave.
 #include "verify/sanity.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "diag.h"
+#include "numeric.h"
 #include "records.h"
 
 namespace {
 
 const char* const kModule = "sanity";
-
-int wrap_add(int a, int b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-int wrap_mul(int a, int b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
+// The line tags of the checks' messages are fixed output text, not source
+// lines: they stay as they are whatever the code around them becomes.
+constexpr int kLineToutRateSplitIq = 14;
+constexpr int kLineRinRateSplitIq = 16;
+constexpr int kLineClockDivideInterpolation = 25;
+constexpr int kLineClockDivideDecimation = 31;
+constexpr int kLineDoubleRateWithHold = 39;
+constexpr int kLineIqMuxWithHold = 41;
+constexpr int kLineDoubleRateOddCicDec = 47;
+constexpr int kLineFirClkCntOverNcic = 50;
+constexpr int kLineAgcTagGainRnd = 54;
+constexpr int kLineAgcTagMixed = 59;
+constexpr int kLineSumSelI23 = 75;
+constexpr int kLineSumSelI67 = 76;
+constexpr int kLineSumSelQ23 = 77;
+constexpr int kLineSumSelQ67 = 78;
+constexpr int kLineTinfTooSlow = 86;
+constexpr int kLineTdmMatch01 = 91;   // and the two lines after it
+constexpr int kLineTdmMatch02 = 97;   // and the two lines after it
+constexpr int kLineTdmMatch03 = 103;  // and the two lines after it
+constexpr int kLineRealInComplexOut = 110;
+constexpr int kLineRealInComplexOutMore = 111;
+constexpr int kLineComplexAtChipClock = 115;
+constexpr int kLineGainOver128 = 118;
+constexpr int kLineSplitIqRoutfCmplx = 170;
+constexpr int kLineReceiveFrameFull = 179;
+constexpr int kLineIqNeedsCicDec = 186;
+constexpr int kLineAgcMaxOverflow = 197;
+constexpr int kLineAgcMinUnderflow = 203;
+constexpr int kLineBaseGainBelowAgcMin = 211;
+constexpr int kLineBaseGainAboveAgcMax = 213;
+constexpr int kLineGainComplexNonsymmetric = 220;
+constexpr int kLineGainOverOne = 225;
+constexpr int kLineGainSymmetric = 232;
+constexpr int kLineFsoDlyZero = 292;
+constexpr int kLineTimerSelfSync = 295;
 
 // Truncating remainder; false when the divisor is zero (the check is then
 // skipped). A divisor of -1 always leaves no remainder.
 bool remainder_of(int a, int b, int* r) {
   if (b == 0) return false;
-  *r = b == -1 ? 0 : a % b;
+  *r = wrap_rem(a, b);
   return true;
 }
 
@@ -41,7 +70,7 @@ bool remainder_of(int a, int b, int* r) {
 bool quotient_rounded_up(int a, int b, int* q) {
   if (b == 0) return false;
   if (b == -1) {
-    *q = wrap_mul(a, -1);
+    *q = wrap_sub(0, a);
     return true;
   }
   bool positive = (a < 0) == (b < 0);
@@ -57,15 +86,7 @@ int shift_right(int v, int count) {
   return v >> count;
 }
 
-bool analysis_open() { return (g.printout & kOutAnl) && f_anl; }
-
-void to_analysis(const std::string& text) {
-  if (analysis_open()) std::fputs(text.c_str(), f_anl.get());
-}
-
-bool transmit_pair(int ch) { return g.mode[ch / 2] == 1; }
-
-int pair_splitiq(int ch) { return ch < 2 ? g.splitiqAB : g.splitiqCD; }
+bool transmit_pair(int ch) { return pair_mode(ch) == kModeTransmit; }
 
 bool double_rate() { return g.tout_rate == 2 || g.rin_rate == 2; }
 
@@ -80,8 +101,10 @@ void warning_at(int line, const char* text) { mywarningfun(text, kModule, line);
 
 void chip_wide_checks() {
   bool split_off = g.splitiqAB == 0 || g.splitiqCD == 0;
-  if (split_off && g.tout_rate == 2) error_at(14, "If tout_rate is double then splitiq must be on");
-  if (split_off && g.rin_rate == 2) error_at(16, "If rin_rate is double then splitiq must be on");
+  if (split_off && g.tout_rate == 2)
+    error_at(kLineToutRateSplitIq, "If tout_rate is double then splitiq must be on");
+  if (split_off && g.rin_rate == 2)
+    error_at(kLineRinRateSplitIq, "If rin_rate is double then splitiq must be on");
 }
 
 // The frame strobe repeats only when the slow clock divides the channel's
@@ -91,12 +114,12 @@ void clock_divide_check(int ch) {
   int r = 0;
   if (transmit_pair(ch)) {
     if (remainder_of(wrap_mul(c.cic_int, c.fir_int), wrap_add(c.sck_div, 1), &r) && r != 0)
-      warning_at(25,
+      warning_at(kLineClockDivideInterpolation,
                  "Clock divide does not evenly divide into interpolation; frame strobe will "
                  "not be periodic.");
   } else {
     if (remainder_of(wrap_mul(c.cic_dec, c.fir_dec), wrap_add(c.sck_div, 1), &r) && r != 0)
-      warning_at(31,
+      warning_at(kLineClockDivideDecimation,
                  "Clock divide does not evenly divide into decimation; frame strobe will not "
                  "be periodic.");
   }
@@ -105,24 +128,26 @@ void clock_divide_check(int ch) {
 void common_channel_checks(int ch) {
   const CHAN& c = chan[ch];
   clock_divide_check(ch);
-  if (c.xmt == 1 && g.toutf_hold_sync <= 5 && g.toutf_hold != 0) {
+  if (is_transmit(c) && g.toutf_hold_sync <= 5 && g.toutf_hold != 0) {
     if (g.tout_rate == 2)
-      error_at(39,
+      error_at(kLineDoubleRateWithHold,
                "Should never have both double rate and hold active.  Probably need to turn "
                "off toutf_hold\n");
     if (g.toutf_halfcmplx_AB != 0 || g.toutf_halfcmplx_CD != 0)
-      error_at(41,
+      error_at(kLineIqMuxWithHold,
                "Should never have both IQmux out and thold active.  Probably need to turn "
                "off toutf_hold\n");
   }
   if (g.rin_rate == 2 && (c.cic_dec & 1))
-    error_at(47, "For double rate mode, cic must decimate by even number (at least 2)");
-  if (c.ncic != 0 && c.ncic < c.fir_clk_cnt) error_at(50, "fir_clk_cnt larger than ncic");
+    error_at(kLineDoubleRateOddCicDec, "For double rate mode, cic must decimate by even number (at least 2)");
+  if (c.ncic != 0 && c.ncic < c.fir_clk_cnt) error_at(kLineFirClkCntOverNcic, "fir_clk_cnt larger than ncic");
   if (c.agc_gain_out != 0) {
-    if (c.gain_rnd <= 11) error_at(54, "gain_rnd must be at least 12 for embedded AGC tag to work");
+    if (c.gain_rnd <= 11)
+      error_at(kLineAgcTagGainRnd, "gain_rnd must be at least 12 for embedded AGC tag to work");
     int rate_change = wrap_mul(c.fir_dec, c.cic_dec);
     if ((rate_change >= 1 && rate_change <= 4) || (rate_change >= 7 && rate_change <= 9))
-      warning_at(59, "embedded AGC tag (gain data out) format mixed; MSB's come out one cycle late");
+      warning_at(kLineAgcTagMixed,
+                 "embedded AGC tag (gain data out) format mixed; MSB's come out one cycle late");
   }
 }
 
@@ -140,23 +165,23 @@ void double_rate_frequency_check(int ch) {
 }
 
 void sum_select_checks() {
-  if ((g.sum_selI & 0x0c) == 0x0c) error_at(75, "sum_selI s2 and s3 must not both be 1");
-  if ((g.sum_selI & 0xc0) == 0xc0) error_at(76, "sum_selI s6 and s7 must not both be 1");
-  if ((g.sum_selQ & 0x0c) == 0x0c) error_at(77, "sum_selQ s2 and s3 must not both be 1");
-  if ((g.sum_selQ & 0xc0) == 0xc0) error_at(78, "sum_selQ s6 and s7 must not both be 1");
+  if ((g.sum_selI & 0x0c) == 0x0c) error_at(kLineSumSelI23, "sum_selI s2 and s3 must not both be 1");
+  if ((g.sum_selI & 0xc0) == 0xc0) error_at(kLineSumSelI67, "sum_selI s6 and s7 must not both be 1");
+  if ((g.sum_selQ & 0x0c) == 0x0c) error_at(kLineSumSelQ23, "sum_selQ s2 and s3 must not both be 1");
+  if ((g.sum_selQ & 0xc0) == 0xc0) error_at(kLineSumSelQ67, "sum_selQ s6 and s7 must not both be 1");
 }
 
 // In TDM input the channels sharing channel A's input must be clocked and
 // directed like it.
-void tdm_match_checks(int other, int line, const char* pair) {
+void tdm_match_checks(int other, int first_line, const char* pair) {
   const CHAN& a = chan[0];
   const CHAN& o = chan[other];
   if (a.tinf_xmt != o.tinf_xmt)
-    myerrfun(strfmt("In tdm tinf_xmt must match channels %s", pair), kModule, line);
+    myerrfun(strfmt("In tdm tinf_xmt must match channels %s", pair), kModule, first_line);
   if (a.sck_div != o.sck_div)
-    myerrfun(strfmt("In tdm tinf_sck_div must match channels %s", pair), kModule, line + 1);
+    myerrfun(strfmt("In tdm tinf_sck_div must match channels %s", pair), kModule, first_line + 1);
   if (a.sck_sync != o.sck_sync)
-    myerrfun(strfmt("In tdm sck_sync must match channels %s", pair), kModule, line + 2);
+    myerrfun(strfmt("In tdm sck_sync must match channels %s", pair), kModule, first_line + 2);
 }
 
 void transmit_checks(int ch) {
@@ -164,19 +189,19 @@ void transmit_checks(int ch) {
   sum_select_checks();
   int tword = 0;
   if (quotient_rounded_up(c.bits, c.pins, &tword) && wrap_add(c.tinf_fs_cnt, 1) < tword)
-    error_at(86, "Not enough time to get data in for channel");
+    error_at(kLineTinfTooSlow, "Not enough time to get data in for channel");
   if (ch == 0 && c.tinf_src == 6) {
-    tdm_match_checks(1, 91, "0,1");
-    if (g.mode[1] == 1 && chan[2].powerdown == 0) tdm_match_checks(2, 97, "0,2");
-    if (g.mode[1] == 1 && chan[3].powerdown == 0) tdm_match_checks(3, 103, "0,3");
+    tdm_match_checks(1, kLineTdmMatch01, "0,1");
+    if (g.mode[1] == kModeTransmit && chan[2].powerdown == 0) tdm_match_checks(2, kLineTdmMatch02, "0,2");
+    if (g.mode[1] == kModeTransmit && chan[3].powerdown == 0) tdm_match_checks(3, kLineTdmMatch03, "0,3");
   }
-  if (c.tinf_cmplx == 0 && c.bypass_mix == 0 && pair_splitiq(ch) == 0) {
-    error_at(110, "Real data input to tinf and then to FIR but complex");
-    error_at(111, "data expected out (to go to mix).");
+  if (c.tinf_cmplx == 0 && c.bypass_mix == 0 && !split_iq_on(ch)) {
+    error_at(kLineRealInComplexOut, "Real data input to tinf and then to FIR but complex");
+    error_at(kLineRealInComplexOutMore, "data expected out (to go to mix).");
   }
   if (c.ncic == 0 && c.tinf_cmplx == 1)
-    error_at(115, "FIR can't produce complex output at the chip clock rate\n");
-  if (c.gain > 128.0) error_at(118, "gain can not be larger than 128\n");
+    error_at(kLineComplexAtChipClock, "FIR can't produce complex output at the chip clock rate\n");
+  if (c.gain > 128.0) error_at(kLineGainOver128, "gain can not be larger than 128\n");
 }
 
 // The lowest AGC gain after four settling steps of the AGC loop.
@@ -192,46 +217,65 @@ void gain_restriction_report(int line, const char* rule) {
   mywarningC(rule);
 }
 
-void receive_checks(int ch) {
-  const CHAN& c = chan[ch];
-  if (pair_splitiq(ch) != 0 && c.routf_iqmux != 0)
-    warning_at(170, "If splitiq is on in receive routf_cmplx should be 0");
+// A receive output frame that the divided clock fills completely.
+void receive_frame_check(const CHAN& c) {
   if (g.routf_tdm == 0 && c.sck_div != 0) {
     bool full_frame_format = (c.routf_pins == 1 && c.routf_bits == 1) ||
                              (c.routf_pins == 2 && c.routf_bits == 2) ||
                              (c.routf_pins == 4 && c.routf_bits == 8);
     int frame = c.routf_iqmux != 0 ? wrap_add(wrap_mul(2, c.sck_div), 2) : wrap_add(c.sck_div, 1);
     if (full_frame_format && wrap_mul(c.cic_dec, c.fir_dec) == frame) {
-      warning_at(179, "Receive output error. Output frame full with sck_div set to non-zero value.");
+      warning_at(kLineReceiveFrameFull,
+                 "Receive output error. Output frame full with sck_div set to non-zero value.");
       mywarningC("   Possible problem syncing data with divided clock and frame strobe. Can fix\n");
       mywarningC("   by reducing sck_div or increasing decimation.\n");
     }
   }
-  if (c.swap_cmplx == 1 && c.ncic <= 0)
-    error_at(186, "For I/Q mode in channel, the cic must decimate by at least 2");
+}
+
+// The AGC's limits against its base gain, when the AGC runs.
+void agc_limit_checks(const CHAN& c) {
   if (c.agc_freeze == 0) {
     int G = gain_word(c);
     // The exponent is formed in double so that no stored value can overflow it.
     double headroom = std::floor(65536.0 / (std::pow(2.0, -static_cast<double>(c.agc_Dzro) - 2.0) + 1.0));
     if (c.agc_max > wrap_add(static_cast<int>(headroom), -(G >> 3)))
-      warning_at(197, "agc_max too large to prevent overflow");
-    if (settled_agc_minimum(c) > 65536) warning_at(203, "agc_min too small to prevent underflow");
-    if (wrap_mul(8, c.agc_min) > G) warning_at(211, "Base gain in AGC smaller than agc_min.");
-    if (wrap_mul(8, c.agc_max) < G) warning_at(213, "Base gain in AGC larger than agc_max.");
+      warning_at(kLineAgcMaxOverflow, "agc_max too large to prevent overflow");
+    if (settled_agc_minimum(c) > 65536)
+      warning_at(kLineAgcMinUnderflow, "agc_min too small to prevent underflow");
+    if (wrap_mul(8, c.agc_min) > G)
+      warning_at(kLineBaseGainBelowAgcMin, "Base gain in AGC smaller than agc_min.");
+    if (wrap_mul(8, c.agc_max) < G)
+      warning_at(kLineBaseGainAboveAgcMax, "Base gain in AGC larger than agc_max.");
   }
+}
+
+// The gain before the filter must leave it headroom.
+void gain_restriction_checks(const CHAN& c) {
   double P = c.g_zpad * c.g_cic * c.g_rshift * c.g_mix;
   if (g.rin_cmplx != 0 && c.fir_sym == 0 && P > 0.70711)
     gain_restriction_report(
-        220,
+        kLineGainComplexNonsymmetric,
         "zpad_gain x mix_gain x cic_gain x rshift_gain <= .70711 with complex in and nonsymmetric filter");
   if (P > 1.0) {
-    gain_restriction_report(225, "    zpad_gain x mix_gain x cic_gain x rshift_gain <= 1");
+    gain_restriction_report(kLineGainOverOne, "    zpad_gain x mix_gain x cic_gain x rshift_gain <= 1");
     mywarningC("    This may be because cic_dec is too large. Decrease it or");
     mywarningC("    decrease input signal amplitude.");
   }
   if (c.fir_sym != 0 && P > 0.5)
-    gain_restriction_report(232,
+    gain_restriction_report(kLineGainSymmetric,
                             "zpad_gain x mix_gain x cic_gain x rshift_gain <= .5 with symmetric filter\n");
+}
+
+void receive_checks(int ch) {
+  const CHAN& c = chan[ch];
+  if (split_iq_on(ch) && c.routf_iqmux != 0)
+    warning_at(kLineSplitIqRoutfCmplx, "If splitiq is on in receive routf_cmplx should be 0");
+  receive_frame_check(c);
+  if (c.swap_cmplx == 1 && c.ncic <= 0)
+    error_at(kLineIqNeedsCicDec, "For I/Q mode in channel, the cic must decimate by at least 2");
+  agc_limit_checks(c);
+  gain_restriction_checks(c);
 }
 
 bool same_transmit_gains(const CHAN& a, const CHAN& b) {
@@ -251,7 +295,7 @@ bool same_receive_gains(const CHAN& a, const CHAN& b) {
 bool reported_as_same(int ch, bool (*same)(const CHAN&, const CHAN&)) {
   for (int k = 0; k < ch; ++k) {
     if (same(chan[ch], chan[k])) {
-      to_analysis(strfmt("Same as channel %d\n", k));
+      write_analysis(strfmt("Same as channel %d\n", k));
       return true;
     }
   }
@@ -275,7 +319,31 @@ void transmit_noise(CHAN& c) {
   double n_cic = c.g_mix * c.g_sum * s;
   double n_sum = c.g_sum * std::pow(2.0, static_cast<double>(g.sum_shift) - 11);
   c.n_chan = n_gain + n_fir + n_cic + n_sum;
-  to_analysis(strfmt("Internal digital noise is %lf dBFS\n", noise_dbfs(c.n_chan)));
+  write_analysis(strfmt("Internal digital noise is %lf dBFS\n", noise_dbfs(c.n_chan)));
+}
+
+// The transmit chain's final gain: gain block, filter, CIC and sum tree.
+double transmit_final_gain(const CHAN& c, double gain) { return gain * c.g_fir * c.g_cic * c.g_sum; }
+
+struct ReceiveBlock {
+  const char* label;
+  double gain;
+  double after;  // the cumulative gain after the block
+};
+
+// The receive blocks before the AGC in the order the signal passes them;
+// the cumulative gains are multiplied in that order, on which their last
+// digits depend.
+std::array<ReceiveBlock, 5> receive_blocks(const CHAN& c) {
+  std::array<ReceiveBlock, 5> blocks = {{{"Zero Pad", c.g_zpad, 0},
+                                         {"Mixer", c.g_mix, 0},
+                                         {"Rshift", c.g_rshift, 0},
+                                         {"CIC", c.g_cic, 0},
+                                         {"FIR", c.g_fir, 0}}};
+  double total = blocks[0].gain;
+  blocks[0].after = total;
+  for (size_t i = 1; i < blocks.size(); ++i) blocks[i].after = total *= blocks[i].gain;
+  return blocks;
 }
 
 void transmit_analysis(int ch) {
@@ -283,14 +351,14 @@ void transmit_analysis(int ch) {
   CHAN& c = chan[ch];
   int G = gain_word(c);
   double gain = G / 4096.0;
-  to_analysis(strfmt("Gain from gain block is %lf (G = %d)\n", gain, G));
-  to_analysis(
+  write_analysis(strfmt("Gain from gain block is %lf (G = %d)\n", gain, G));
+  write_analysis(
       strfmt("Gain from filter is %lf (FIR_SUM = %d, fir_shift = %d)\n", c.g_fir, c.sumtap, c.fir_shift));
-  to_analysis(strfmt("Gain from cic is %lf (cic_shift = %d)\n", c.g_cic, c.cic_shift));
-  to_analysis(strfmt("DC gain through the gain block, FIR and CIC is %lf\n", gain * c.g_fir * c.g_cic));
-  to_analysis(strfmt("Worst case peak gain through the channel is %lf\n", gain * c.p_fir * c.g_cic));
-  to_analysis(strfmt("Gain from sum block is %lf\n", c.g_sum));
-  to_analysis(strfmt("Final overall gain is %lf\n", gain * c.g_fir * c.g_cic * c.g_sum));
+  write_analysis(strfmt("Gain from cic is %lf (cic_shift = %d)\n", c.g_cic, c.cic_shift));
+  write_analysis(strfmt("DC gain through the gain block, FIR and CIC is %lf\n", gain * c.g_fir * c.g_cic));
+  write_analysis(strfmt("Worst case peak gain through the channel is %lf\n", gain * c.p_fir * c.g_cic));
+  write_analysis(strfmt("Gain from sum block is %lf\n", c.g_sum));
+  write_analysis(strfmt("Final overall gain is %lf\n", transmit_final_gain(c, gain)));
   transmit_noise(c);
 }
 
@@ -298,32 +366,25 @@ void receive_analysis(int ch) {
   if (reported_as_same(ch, same_receive_gains)) return;
   const CHAN& c = chan[ch];
   double gain = gain_word(c) / 4096.0;
-  to_analysis("Gain Analysis:\n");
-  to_analysis(strfmt("overall_gain=%2.6f (target)\n", c.overall_gain));
-  to_analysis("BLOCK     GAIN IN BLOCK     CUMULATIVE GAIN AFTER BLOCK\n");
-  double total = c.g_zpad;
-  to_analysis(strfmt("Zero Pad  %2.6f             %2.6f\n", c.g_zpad, total));
-  total *= c.g_mix;
-  to_analysis(strfmt("Mixer     %2.6f             %2.6f\n", c.g_mix, total));
-  total *= c.g_rshift;
-  to_analysis(strfmt("Rshift    %2.6f             %2.6f\n", c.g_rshift, total));
-  total *= c.g_cic;
-  to_analysis(strfmt("CIC       %2.6f             %2.6f\n", c.g_cic, total));
-  total *= c.g_fir;
-  to_analysis(strfmt("FIR       %2.6f             %2.6f\n", c.g_fir, total));
-  total *= gain;
-  to_analysis(strfmt("AGC       %2.6f             %2.6f = final actual overall gain\n", gain, total));
+  write_analysis("Gain Analysis:\n");
+  write_analysis(strfmt("overall_gain=%2.6f (target)\n", c.overall_gain));
+  write_analysis("BLOCK     GAIN IN BLOCK     CUMULATIVE GAIN AFTER BLOCK\n");
+  std::array<ReceiveBlock, 5> blocks = receive_blocks(c);
+  for (const ReceiveBlock& b : blocks)
+    write_analysis(strfmt("%-10s%2.6f             %2.6f\n", b.label, b.gain, b.after));
+  double total = blocks.back().after * gain;
+  write_analysis(strfmt("AGC       %2.6f             %2.6f = final actual overall gain\n", gain, total));
   if (c.agc_freeze == 0) {
-    to_analysis("AGC settings:\n");
-    to_analysis(strfmt("   step size D = %d\n", c.agcD));
-    to_analysis(strfmt("   time constant TC = %2.6f\n", c.agcTC));
-    to_analysis(strfmt("   agc_thresh = %d\n", c.agc_thresh));
+    write_analysis("AGC settings:\n");
+    write_analysis(strfmt("   step size D = %d\n", c.agcD));
+    write_analysis(strfmt("   time constant TC = %2.6f\n", c.agcTC));
+    write_analysis(strfmt("   agc_thresh = %d\n", c.agc_thresh));
   }
 }
 
 void check_channel(int ch) {
   common_channel_checks(ch);
-  to_analysis(strfmt("\nDoing analysis for channel %d\n", ch));
+  write_analysis(strfmt("\nDoing analysis for channel %d\n", ch));
   if (double_rate()) {
     // The odd channel's settings follow the even one's; it is not checked
     // on its own.
@@ -338,7 +399,7 @@ void check_channel(int ch) {
     if (analysis_open()) receive_analysis(ch);
   }
   if (chan[ch].tinf_fso_dly == 0)
-    warning_at(292, "tinf_fso_dly is set to 0, frame strobe will always be high");
+    warning_at(kLineFsoDlyZero, "tinf_fso_dly is set to 0, frame strobe will always be high");
 }
 
 }  // namespace
@@ -346,14 +407,8 @@ void check_channel(int ch) {
 double final_overall_gain(int ch) {
   const CHAN& c = chan[ch];
   double gain = gain_word(c) / 4096.0;
-  if (transmit_pair(ch)) return gain * c.g_fir * c.g_cic * c.g_sum;
-  // Multiplied in the order of the analysis table.
-  double total = c.g_zpad;
-  total *= c.g_mix;
-  total *= c.g_rshift;
-  total *= c.g_cic;
-  total *= c.g_fir;
-  return total * gain;
+  if (transmit_pair(ch)) return transmit_final_gain(c, gain);
+  return receive_blocks(c).back().after * gain;
 }
 
 void sanity() {
@@ -364,5 +419,5 @@ void sanity() {
     check_channel(ch);
   }
   if (g.gen_timer_sync == 5)
-    error_at(295, "Don't sync general timer with the general timer or funny things happen");
+    error_at(kLineTimerSelfSync, "Don't sync general timer with the general timer or funny things happen");
 }

@@ -75,8 +75,3 @@ Reached follow_links(const std::string& path, std::string* target);
 // its directory resolved; empty when that cannot be told. Two paths that
 // lead to the same location name the same file, existing or not.
 std::string resolved_location(const std::string& path);
-
-// The hidden temporary name for `target` before the random suffix is filled
-// in: the same directory, "." + the file name + ".XXXXXX", the name shortened
-// when it would not fit a directory entry.
-std::string temporary_template(const std::string& target);

@@ -1,6 +1,6 @@
 // replacement.cpp — files replaced by rename, and the signal handler that
 // removes the temporaries of a run stopped by SIGINT, SIGTERM or SIGHUP.
-#include "driver/replacement.h"
+#include "output/replacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -163,6 +163,11 @@ StopSignalsHeld::StopSignalsHeld() {
 
 StopSignalsHeld::~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
+namespace {
+
+// The hidden temporary name for `target` before the random suffix is filled
+// in: the same directory, "." + the file name + ".XXXXXX", the name shortened
+// when it would not fit a directory entry.
 std::string temporary_template(const std::string& target) {
   size_t slash = target.rfind('/');
   std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
@@ -171,6 +176,8 @@ std::string temporary_template(const std::string& target) {
   if (base.size() > room) base.resize(room);
   return dir + "." + base + kSuffix;
 }
+
+}  // namespace
 
 int ReplacementFile::create(const std::string& target) {
   discard();
