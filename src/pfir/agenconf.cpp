@@ -28,7 +28,7 @@ namespace {
 
 // The module and line tags of this file's reports: fixed output text, not
 // the file's name or its source lines.
-const char* const kAgenconfTag = "agenconf";
+const char* const kModule = "agenconf";
 constexpr int kLineBadCaseName = 60;
 constexpr int kLineBadProperty = 118;
 constexpr int kLineFilterName = 133;
@@ -54,7 +54,7 @@ constexpr int kLineFirClkCnt = 1216;
 constexpr int kLineBeramRead = 1227;
 
 [[noreturn]] void fail(const std::string& text, int line) {
-  give_up_planning(text, kAgenconfTag, line);
+  give_up_planning(text, kModule, line);
 }
 
 // Letters of the case name; the letter for value v is the character at v.
@@ -135,7 +135,7 @@ void AgenConf::SetName(int tdiff, int tdata, int tcoef, int tnchan, int tinrate,
   }
 
   NameCase();
-  mydebugfun(strfmt("Filter Name: %s", casename), kAgenconfTag, kLineFilterName);
+  mydebugfun(strfmt("Filter Name: %s", casename), kModule, kLineFilterName);
   derive_quantities();
   if (AcumCnt < 1 || AcumDly < 1)
     fail(strfmt("Accumulator is not set properly: ACnt=%d,Adly=%d", AcumCnt, AcumDly),
@@ -245,12 +245,12 @@ void AgenConf::look_up_tested_case(int opt) {
   for (int i = 0; i < nfircases; ++i) fircasechk(fircases[i].name, fircases[i].pass);
   if (opt == 1) return;
   if (caseexist == 1)
-    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kAgenconfTag,
+    mydebugfun(strfmt("ValidCase():%s Tested and Passes!", casename), kModule,
                kLineTestedAndPasses);
   else if (caseexist > 1)
-    mywarningfun("More than one valid case entry in fircases", kAgenconfTag, kLineSeveralEntries);
+    mywarningfun("More than one valid case entry in fircases", kModule, kLineSeveralEntries);
   else
-    myerrfun(strfmt("Untried filter configuration: %s!", casename), kAgenconfTag, kLineUntried);
+    myerrfun(strfmt("Untried filter configuration: %s!", casename), kModule, kLineUntried);
 }
 
 const char* AgenConf::GetReason() { return reason; }
@@ -296,7 +296,7 @@ void AgenConf::fircasechk(const char* cname, int pass) {
   if (cname == nullptr || std::strcmp(casename, cname) != 0) return;
   if (pass == 0)
     myerrfun(strfmt("Filter configuration %s Tested with pcheck and Fails!", casename),
-             kAgenconfTag, kLineTestedAndFails);
+             kModule, kLineTestedAndFails);
   ++caseexist;
 }
 
@@ -675,7 +675,7 @@ int AgenConf::GetFirClkCnt() {
 
 int AgenConf::GetBERAM(int aa) {
   if (aa < 0 || aa > 15) {
-    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kAgenconfTag,
+    myerrfun("(AgenConf): Trying to Read BERAM outside of boundaries!", kModule,
              kLineBeramRead);
     return 0;
   }

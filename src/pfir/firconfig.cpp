@@ -19,7 +19,7 @@ namespace {
 
 // The module and line tags of this file's reports: fixed output text, not
 // the file's name or its source lines.
-const char* const kFirconfigTag = "firconfig";
+const char* const kModule = "firconfig";
 constexpr int kLineStart = 27;
 constexpr int kLineZeroDivisor = 70;
 constexpr int kLineTapsRoundedUp = 76;
@@ -195,7 +195,7 @@ bool zero_divisor_reported(const CHAN& c, int ch) {
   } divisors[] = {{"fir_dec", c.fir_dec}, {"fir_int", c.fir_int}, {"fir_nchan", c.fir_nchan}};
   for (const auto& d : divisors) {
     if (d.value != 0) continue;
-    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kFirconfigTag,
+    myerrfun(strfmt("%s must not be 0; PFIR of channel %d not planned", d.name, ch), kModule,
              kLineZeroDivisor);
     found = true;
   }
@@ -245,7 +245,7 @@ void copy_planner_registers(CHAN& c) {
   setparam(&c.fir_sync_cnt, AC.SyncCount);
   if (AC.GetFirClkCnt() == 0 && c.ncic != 0 && c.fir_cmplx != 0)
     mywarningfun("fir_clk_cnt==0 and ncic!=0, must set fir_clk_cnt>0, to fix it set inrate>1",
-                 kFirconfigTag, kLineClockCount);
+                 kModule, kLineClockCount);
   if (c.ncic == 0) {
     setparam(&c.fir_clk_cnt, 1);
     setparam(&c.fir_clk_cnt_en, 0);
@@ -320,7 +320,7 @@ void place_in_ram(CHAN& c, int modc, const int ocoef[kRamWords]) {
       int i = cell * kCellWords + j;
       long long target = static_cast<long long>(i) + c.coef_ofsc;
       if (target < 0 || target >= kRamWords) {
-        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kFirconfigTag,
+        give_up_planning("coefram[] writing out of boundaries, check coef_ofsc", kModule,
                          kLineRamBounds);
       }
       c.coefram[target] = ocoef[i];
@@ -351,19 +351,19 @@ int choose_transmit_rate(CHAN& c, int dataT) {
     ntapsmax = std::max(ntapsmax, t.ntaps);
     if (k < kRateSlots) c.possible_inrate[k] = t.rate;
     mydebugfun(strfmt("Possible setting inrate=%d ntaps allowed=%d", t.rate, t.ntaps),
-               kFirconfigTag, kLinePossibleRate);
+               kModule, kLinePossibleRate);
     if (t.ntaps >= c.ncoefs && inrateT == -1) inrateT = t.rate;
   }
   if (inrateT == -1) {
-    myerrfun("Trouble setting up pfir", kFirconfigTag, kLineNoTransmitRate);
+    myerrfun("Trouble setting up pfir", kModule, kLineNoTransmitRate);
     if (ntapsmax < c.ncoefs)
-      myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kFirconfigTag,
+      myerrfun(strfmt("Maximum number of taps for this config %d", ntapsmax), kModule,
                kLineMaximumTaps);
   }
   c.inrate = inrateT;
-  mydebugfun(strfmt("I set inrateT to %d", inrateT), kFirconfigTag, kLineTransmitRate);
+  mydebugfun(strfmt("I set inrateT to %d", inrateT), kModule, kLineTransmitRate);
   if (!any_multiple)
-    mydebugfun("Could not find a suitable setting for inrate", kFirconfigTag, kLineNoMultiple);
+    mydebugfun("Could not find a suitable setting for inrate", kModule, kLineNoMultiple);
   return inrateT;
 }
 
@@ -374,10 +374,10 @@ int plan_input_rate(CHAN& c, bool transmit, int dataT, int mxinrate) {
   int xx_err;
   int xx = min_taps(c, c.fir_sym, &xx_err);
   if (xx_err != 0)
-    mydebugfun("Quens inrate error hit increasing xx by one", kFirconfigTag, kLineTapsRoundedUp);
+    mydebugfun("Quens inrate error hit increasing xx by one", kModule, kLineTapsRoundedUp);
   int inrateT = min_input_rate(xx, dataT, c.fir_int);
   c.inrate = inrateT;
-  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kFirconfigTag,
+  mydebugfun(strfmt("inrate=Min inrate=%d, Max inrate=%d", inrateT, mxinrate), kModule,
              kLineRateRange);
 
   std::fill(std::begin(c.possible_inrate), std::end(c.possible_inrate), -1);
@@ -407,7 +407,7 @@ bool plan_case(CHAN& c, int dataT, int coefT, int inrateT, int mxinrate) {
 int lay_coefficients(CHAN& c, int coefT) {
   int tcoef[kRamWords] = {};
   if (c.fir_nchan > 1) {
-    myerrfun("Can not handle multiple channels in a single fir yet.", kFirconfigTag,
+    myerrfun("Can not handle multiple channels in a single fir yet.", kModule,
              kLineSeveralChannels);
     return -1;
   }
@@ -418,7 +418,7 @@ int lay_coefficients(CHAN& c, int coefT) {
   if (c.fir_sym == 1) xx_avail = 2 * hxx - 1;
   if (c.fir_sym == 2) xx_avail = 2 * hxx;
   if (nn > xx_avail) {
-    myerrfun("More taps defined than are computationally available.\n", kFirconfigTag,
+    myerrfun("More taps defined than are computationally available.\n", kModule,
              kLineTooManyTaps);
     mymsgfun(" Sym=");
     mymsgfun(symmetry_name(c.fir_sym));
@@ -426,7 +426,7 @@ int lay_coefficients(CHAN& c, int coefT) {
     return -1;
   }
   order_in_time(c, nn, hnn, hxx, tcoef);
-  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kFirconfigTag,
+  mydebugfun(strfmt("ncoef=%d Sym=%d hnn=%d hxx=%d", c.ncoefs, c.fir_sym, hnn, hxx), kModule,
              kLineLayout);
 
   int filtersets = coefT * (c.fir_diff != 0 ? c.fir_nchan : 1);
@@ -447,7 +447,7 @@ int fir_config(CHAN* cp, int ch) {
     return 0;
   }
 
-  mydebugfun("fir_config()", kFirconfigTag, kLineStart);
+  mydebugfun("fir_config()", kModule, kLineStart);
   AC.Init();
 
   PlanInputs p = plan_inputs(c, ch);
