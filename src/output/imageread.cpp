@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "diag.h"
 #include "records.h"
@@ -302,13 +301,24 @@ bool Reader::simulation(const std::vector<Line>& lines) {
   return true;
 }
 
+// The trimmed pieces between commas; a final comma ends the last piece
+// rather than starting an empty one.
+std::vector<std::string> comma_parts(const std::string& text) {
+  std::vector<std::string> parts;
+  for (size_t start = 0; start < text.size();) {
+    size_t comma = text.find(',', start);
+    if (comma == std::string::npos) comma = text.size();
+    parts.push_back(trimmed(text.substr(start, comma - start)));
+    start = comma + 1;
+  }
+  return parts;
+}
+
 // One entry of the header's table, its separating comma already removed.
 bool Reader::header_entry(const Line& l, std::string entry) {
   if (entry.size() < 2 || entry.front() != '{' || entry.back() != '}')
     return fail(l.number, strfmt("not a table entry (the form is %s)", kEntryForm));
-  std::vector<std::string> parts;
-  std::stringstream in(entry.substr(1, entry.size() - 2));
-  for (std::string part; std::getline(in, part, ',');) parts.push_back(trimmed(part));
+  const std::vector<std::string> parts = comma_parts(entry.substr(1, entry.size() - 2));
   for (const std::string& p : parts)
     if (p.empty()) return fail(l.number, strfmt("truncated line (the form is %s)", kEntryForm));
   if (!word_count(l, parts, 3, kEntryForm)) return false;

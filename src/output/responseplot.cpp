@@ -5,19 +5,19 @@
 #include "output/responseplot.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <vector>
+
+#include "diag.h"
 
 namespace {
 
 const char kChannelLetters[] = "ABCD";
 
-std::string number(double v, std::chars_format format, int precision) {
-  char buf[512];
-  auto res = std::to_chars(buf, buf + sizeof buf, v, format, precision);
-  if (res.ec != std::errc()) return "nan";
-  std::string s(buf, res.ptr);
+// printf's fixed ('f') or general ('g') form with `precision`; the program
+// never leaves the C locale, so the point is always '.'.
+std::string number(double v, char conversion, int precision) {
+  std::string s = conversion == 'f' ? strfmt("%.*f", precision, v) : strfmt("%.*g", precision, v);
   // A value that rounds to zero is written without a sign.
   if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
   return s;
@@ -44,7 +44,7 @@ void append_fixed(std::string& out, double v, int decimals) {
   static const double kScale[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6};
   double scaled = v * kScale[decimals];
   if (!(std::fabs(scaled) < 9e15)) {
-    out += number(v, std::chars_format::fixed, decimals);
+    out += number(v, 'f', decimals);
     return;
   }
   append_scaled(out, static_cast<long long>(scaled < 0 ? scaled - 0.5 : scaled + 0.5), decimals);
@@ -55,7 +55,7 @@ std::string fixed(double v, int decimals) {
   return s;
 }
 // Rates as a person writes them: 100, 12.5, 3.125.
-std::string rate(double mhz) { return number(mhz, std::chars_format::general, 9); }
+std::string rate(double mhz) { return number(mhz, 'g', 9); }
 constexpr int kMhzDecimals = 6;
 constexpr int kDbDecimals = 3;
 std::string mhz(double f) { return fixed(f, kMhzDecimals); }
